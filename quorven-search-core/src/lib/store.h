@@ -1,0 +1,68 @@
+// The store behind a handle: fixed-size entry records, directories stored once each, and all
+// text in two UTF-16 pools, so that entries hold offsets and never pointers.
+#pragma once
+
+#include "lib/text.h"
+#include "qv/array.h"
+#include "qv/atomic_byte.h"
+#include "qv/hash_map.h"
+#include "qv/types.h"
+#include "qv/unique.h"
+
+namespace quorven::search_core {
+
+inline constexpr qv::u32 max_entries = 300000;
+inline constexpr qv::u32 max_pool_units = 0x4000000;
+inline constexpr qv::u64 max_ticks = 0x2BCA2875F4373FFFull;
+
+// Top two bits of `time_binary`; entries added in batches carry kind 01.
+inline constexpr qv::u64 time_kind_shift = 62;
+inline constexpr qv::u64 time_ticks_mask = (qv::u64{1} << time_kind_shift) - 1;
+inline constexpr qv::u64 time_kind_batch = qv::u64{1} << time_kind_shift;
+
+struct dir_span {
+    qv::u32 offset;
+    qv::u32 length;
+};
+static_assert(sizeof(dir_span) == 8);
+
+struct entry_record {
+    qv::i64 timestamp;    // 100 ns ticks since 0001-01-01, at most max_ticks
+    qv::u64 time_binary;  // the ticks with a 2-bit kind in bits 62..63
+    qv::u32 dir_id;       // index into dir_table
+    qv::u32 name_offset;  // first unit in name_pool
+    qv::u32 name_length;  // units
+    qv::u32 generation;   // scan generation of the mutation that last wrote it; 0 otherwise
+    qv::u32 is_folder;    // 0 file, 1 folder
+    qv::u32 deleted;      // nonzero once removed by a mutation
+};
+static_assert(sizeof(entry_record) == 40);
+
+// Directory ids of one dir_key, in the order they were added.
+using dir_id_list = qv::array<qv::u32>;
+using dir_lookup_map = qv::u64_map<dir_id_list>;
+
+struct search_core {
+    qv::array<entry_record> entries;
+    qv::array<dir_span> dir_table;
+    qv::array<qv::u16> dir_pool;
+    qv::array<qv::u16> name_pool;
+    qv::owned<dir_lookup_map> dir_lookup;  // present only until the store is sealed
+    qv::u64 live_count = 0;
+    qv::u8 sealed = 0;
+    qv::atomic_byte cancel_requested;
+};
+
+// The id of a directory path, added if new. Before sealing only.
+qv::u32 intern_dir(search_core& core, utf16_span path, qv::u32* id);
+
+// The id a directory path of a mutation batch will have: an existing directory, one already
+// pending in this batch, or a new pending one (whose offset counts from `batch_text`).
+qv::u32 resolve_dir_after_seal(const search_core& core, utf16_span path, const qv::u16* batch_text,
+                               qv::array<dir_span>& pending, qv::u32* id);
+
+// The text of a directory or of an entry's name, checked against its pool.
+utf16_span dir_text(const search_core& core, qv::u32 dir_id);
+utf16_span name_text(const search_core& core, const entry_record& entry);
+
+}  // namespace quorven::search_core

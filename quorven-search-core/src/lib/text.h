@@ -1,0 +1,43 @@
+// UTF-16 text as the store holds it, and the case-insensitive comparison and path keys that
+// directory de-duplication, query and mutations share.
+#pragma once
+
+#include "qv/types.h"
+
+namespace quorven::search_core {
+
+// A run of UTF-16 code units; never NUL-terminated.
+struct utf16_span {
+    const qv::u16* units;
+    qv::u32 length;
+};
+
+inline constexpr qv::u16 backslash = 0x5C;
+inline constexpr qv::u16 slash = 0x2F;
+
+// Case-insensitive equality: code points are compared one by one, ASCII folded by clearing
+// bit 5, everything else through ICU's simple upper-case mapping when the mapping keeps the
+// UTF-16 width. A lone surrogate counts as one code point of its own.
+bool names_equal_ci(utf16_span a, utf16_span b);
+
+// Same rule over two runs of `length` units each (no length check).
+bool units_equal_ci(const qv::u16* a, const qv::u16* b, qv::u32 length);
+
+// Hash key of a directory path: FNV-1a over ASCII-lower-cased units, or for any path with a
+// unit at or above 0x80, a marker plus the length (such paths are told apart by comparison).
+qv::u64 dir_key(utf16_span path);
+
+// Whether the full path of an entry has a `\` between its directory and its name: only when
+// the directory is non-empty and does not already end in a separator.
+inline bool needs_separator(utf16_span dir) {
+    if (dir.length == 0) {
+        return false;
+    }
+    qv::u16 last = dir.units[dir.length - 1];
+    return last != slash && last != backslash;
+}
+
+// Hash key of an entry's full path (directory, separator where one is added, name).
+qv::u64 path_key(utf16_span dir, utf16_span name);
+
+}  // namespace quorven::search_core

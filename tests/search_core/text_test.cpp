@@ -1,0 +1,113 @@
+// Case-insensitive comparison and the path keys, against values worked out here independently.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lib/text.h"
+
+namespace {
+
+namespace sc = quorven::search_core;
+
+sc::utf16_span span(const std::u16string& s) {
+    return {reinterpret_cast<const uint16_t*>(s.data()), static_cast<uint32_t>(s.size())};
+}
+bool equal_ci(const std::u16string& a, const std::u16string& b) {
+    return sc::names_equal_ci(span(a), span(b));
+}
+
+TEST(NamesEqualCi, AsciiAndLengths) {
+    EXPECT_TRUE(equal_ci(u"", u""));
+    EXPECT_TRUE(equal_ci(u"Readme.TXT", u"readme.txt"));
+    EXPECT_FALSE(equal_ci(u"abc", u"abcd"));
+    EXPECT_FALSE(equal_ci(u"a", u"b"));
+    // Only letters fold: '@' (0x40) and '`' (0x60) differ by bit 5 but are not a case pair.
+    EXPECT_FALSE(equal_ci(u"@", u"`"));
+    EXPECT_FALSE(equal_ci(u"[", u"{"));
+}
+
+TEST(NamesEqualCi, NonAsciiGoesThroughUpperCaseMapping) {
+    EXPECT_TRUE(equal_ci(u"\u00e9", u"\u00c9"));
+    EXPECT_TRUE(equal_ci(u"\u0436\u0438\u0437\u043d\u044c", u"\u0416\u0418\u0417\u041d\u042c"));
+    EXPECT_TRUE(equal_ci(u"\u03c2", u"\u03a3"));  // final sigma upper-cases to Sigma
+    // Kelvin sign: u_toupper leaves it alone, and it never equals an ASCII letter.
+    EXPECT_FALSE(equal_ci(u"\u212a", u"K"));
+    EXPECT_FALSE(equal_ci(u"\u212a", u"k"));
+    // ÿ upper-cases to Ÿ (U+0178); ß has no single-unit upper case and stays itself.
+    EXPECT_TRUE(equal_ci(u"\u00ff", u"\u0178"));
+    EXPECT_FALSE(equal_ci(u"\u00df", u"SS"));
+    EXPECT_TRUE(equal_ci(u"\u00df", u"\u00df"));
+}
+
+TEST(NamesEqualCi, SurrogatePairsDecodeAsOneCodePoint) {
+    // Deseret: U+10428 upper-cases to U+10400; both are surrogate pairs.
+    const std::u16string small = u"\U00010428x";
+    const std::u16string capital = u"\U00010400X";
+    EXPECT_TRUE(equal_ci(small, capital));
+    // Same low surrogate, other high surrogate: different code points.
+    EXPECT_FALSE(equal_ci(u"\U00010428", u"\U00010828"));
+    // A pair never equals two single units, even when their units would fold alike.
+    std::u16string pair = u"\U00010400";
+    std::u16string singles = {0x0044, 0x0058};
+    EXPECT_FALSE(equal_ci(pair, singles));
+}
+
+TEST(NamesEqualCi, LoneSurrogatesAreSingleCodePoints) {
+    const std::u16string high = {0xD801};
+    const std::u16string low = {0xDC28};
+    EXPECT_TRUE(equal_ci(high, high));
+    EXPECT_FALSE(equal_ci(high, low));
+    // High surrogate followed by a non-surrogate: two width-1 code points.
+    EXPECT_TRUE(equal_ci(std::u16string{0xD801, u'a'}, std::u16string{0xD801, u'A'}));
+    // Width rule: a pair on one side and a lone high surrogate plus a letter on the other.
+    EXPECT_FALSE(equal_ci(std::u16string{0xD801, 0xDC28}, std::u16string{0xD801, u'A'}));
+    // A run that ends inside a pair sees a lone high surrogate on both sides.
+    const std::u16string a = u"x\U00010428";
+    const std::u16string b = u"X\U00010400";
+    EXPECT_TRUE(sc::units_equal_ci(span(a).units, span(b).units, 2));
+    EXPECT_TRUE(sc::units_equal_ci(span(a).units, span(b).units, 3));
+    // A run that starts on the low half compares the low halves as lone units.
+    EXPECT_FALSE(sc::units_equal_ci(span(a).units + 2, span(b).units + 2, 1));
+}
+
+// FNV-1a written out here from its definition, fed 16-bit units after ASCII lower-casing.
+uint64_t fnv_reference(const std::u16string& s) {
+    uint64_t h = 14695981039346656037ull;
+    for (char16_t c : s) {
+        uint16_t u = (c >= u'A' && c <= u'Z') ? uint16_t(c + 32) : uint16_t(c);
+        h ^= u;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+TEST(Keys, DirectoryKey) {
+    EXPECT_EQ(sc::dir_key(span(u"")), 0xCBF29CE484222325ull);
+    EXPECT_EQ(sc::dir_key(span(u"C:\\Windows")), fnv_reference(u"c:\\windows"));
+    EXPECT_EQ(sc::dir_key(span(u"C:\\Windows")), sc::dir_key(span(u"c:\\WINDOWS")));
+    // One unit: 'a' (0x61): (basis ^ 0x61) * prime, truncated to 64 bits.
+    EXPECT_EQ(sc::dir_key(span(u"A")), (0xCBF29CE484222325ull ^ 0x61) * 0x100000001B3ull);
+    EXPECT_EQ(sc::dir_key(span(u"C:\\\u00e9t\u00e9")), 0xD1EC70A100000006ull);
+    EXPECT_EQ(sc::dir_key(span(u"\U00010400")), 0xD1EC70A100000002ull);
+    EXPECT_EQ(sc::dir_key(span(u"\u0080")), 0xD1EC70A100000001ull);
+    EXPECT_NE(sc::dir_key(span(u"\u007f")), 0xD1EC70A100000001ull);
+}
+
+TEST(Keys, PathKeyAddsTheSeparatorOnlyWhereTheFullPathHasOne) {
+    auto key = [](const std::u16string& dir, const std::u16string& name) {
+        return sc::path_key(span(dir), span(name));
+    };
+    EXPECT_EQ(key(u"C:\\a", u"X.txt"), fnv_reference(u"c:\\a\\x.txt"));
+    EXPECT_EQ(key(u"C:\\", u"x"), fnv_reference(u"c:\\x"));
+    EXPECT_EQ(key(u"/usr/", u"x"), fnv_reference(u"/usr/x"));
+    EXPECT_EQ(key(u"", u"name"), fnv_reference(u"name"));
+    EXPECT_EQ(key(u"C:\\a", u"b"), key(u"C:\\A\\", u"B"));
+    EXPECT_EQ(key(u"C:\\\u00e9", u"x"), 0x5041544800000006ull);
+    EXPECT_EQ(key(u"C:\\", u"\u00e9"), 0x5041544800000004ull);
+    EXPECT_EQ(key(u"", u"\u00e9"), 0x5041544800000001ull);
+    // 0x7F is still ASCII for the path key.
+    EXPECT_EQ(key(u"\u007f", u"a"), fnv_reference(u"\u007f\\a"));
+}
+
+}  // namespace
