@@ -32,6 +32,16 @@ class u64_map {
     // Items the map can hold before it must grow (items stored plus remaining room).
     usize capacity_items() const { return slot_count_ - slot_count_ / 4; }
 
+    // Room for `items` keys in all without further growth.
+    [[nodiscard]] bool reserve(usize items) noexcept {
+        while (capacity_items() < items) {
+            if (!grow()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     V* find(u64 key) noexcept {
         if (slot_count_ == 0) {
             return nullptr;

@@ -46,11 +46,15 @@ inline u32 non_ascii_upper(u32 c) {
 constexpr u64 fnv_offset_basis = 0xCBF29CE484222325ull;
 constexpr u64 fnv_prime = 0x100000001B3ull;
 
+template <bool SeparatorsAlike = false>
 inline u64 fnv_lower_ascii(u64 hash, const u16* units, u32 length) {
     for (u32 i = 0; i < length; ++i) {
         u32 unit = units[i];
         if (unit >= 0x41 && unit <= 0x5A) {
             unit += 0x20;
+        }
+        if (SeparatorsAlike && unit == slash) {
+            unit = backslash;
         }
         hash = (hash ^ unit) * fnv_prime;
     }
@@ -64,6 +68,22 @@ inline bool all_below(const u16* units, u32 length, u32 limit) {
         }
     }
     return true;
+}
+
+constexpr u64 non_ascii_path_marker = u64{0x50415448} << 32;
+
+template <bool SeparatorsAlike>
+u64 full_path_key(utf16_span dir, utf16_span name) {
+    bool separator = needs_separator(dir);
+    if (!all_below(dir.units, dir.length, 0x80) || !all_below(name.units, name.length, 0x80)) {
+        u32 length = dir.length + (separator ? 1u : 0u) + name.length;
+        return non_ascii_path_marker | length;
+    }
+    u64 hash = fnv_lower_ascii<SeparatorsAlike>(fnv_offset_basis, dir.units, dir.length);
+    if (separator) {
+        hash = (hash ^ backslash) * fnv_prime;
+    }
+    return fnv_lower_ascii<SeparatorsAlike>(hash, name.units, name.length);
 }
 
 }  // namespace
@@ -110,16 +130,18 @@ u64 dir_key(utf16_span path) {
 }
 
 u64 path_key(utf16_span dir, utf16_span name) {
-    bool separator = needs_separator(dir);
-    if (!all_below(dir.units, dir.length, 0x80) || !all_below(name.units, name.length, 0x80)) {
-        u32 length = dir.length + (separator ? 1u : 0u) + name.length;
-        return (u64{0x50415448} << 32) | length;
+    return full_path_key<false>(dir, name);
+}
+
+u64 candidate_key(utf16_span dir, utf16_span name) {
+    return full_path_key<true>(dir, name);
+}
+
+u64 candidate_key(utf16_span full_path) {
+    if (!all_below(full_path.units, full_path.length, 0x80)) {
+        return non_ascii_path_marker | full_path.length;
     }
-    u64 hash = fnv_lower_ascii(fnv_offset_basis, dir.units, dir.length);
-    if (separator) {
-        hash = (hash ^ backslash) * fnv_prime;
-    }
-    return fnv_lower_ascii(hash, name.units, name.length);
+    return fnv_lower_ascii<true>(fnv_offset_basis, full_path.units, full_path.length);
 }
 
 }  // namespace quorven::search_core

@@ -40,4 +40,11 @@ inline bool needs_separator(utf16_span dir) {
 // Hash key of an entry's full path (directory, separator where one is added, name).
 qv::u64 path_key(utf16_span dir, utf16_span name);
 
+// Keys of the candidate map of a mutation batch: path_key, except that `/` and `\` hash alike,
+// so that a remove path may use either separator where the entry's full path has the added one
+// and the full-path comparison alone decides, for ASCII paths as for the others.
+qv::u64 candidate_key(utf16_span dir, utf16_span name);
+// The same over a whole path given as one string (a remove path).
+qv::u64 candidate_key(utf16_span full_path);
+
 }  // namespace quorven::search_core
