@@ -1,0 +1,99 @@
+// BSTRs with the Windows layout (a byte-length prefix before the units, a terminator after them),
+// tracked so that tests see leaks and foreign frees; VARIANT clearing.
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <unordered_set>
+
+#include "call_state.h"
+
+using namespace standin::detail;
+
+namespace {
+
+std::unordered_set<BSTR>& live_bstrs() {
+    static std::unordered_set<BSTR> instance;
+    return instance;
+}
+
+}  // namespace
+
+extern "C" BSTR WINAPI SysAllocStringLen(const OLECHAR* units, UINT length) {
+    auto scripted = enter("SysAllocStringLen", {length});
+    if (scripted && scripted->hr < 0) {
+        return nullptr;
+    }
+    auto* block = static_cast<unsigned char*>(malloc(sizeof(uint32_t) + (length + 1u) * 2u));
+    if (block == nullptr) {
+        return nullptr;
+    }
+    uint32_t bytes = length * 2u;
+    memcpy(block, &bytes, sizeof bytes);
+    BSTR text = reinterpret_cast<BSTR>(block + sizeof(uint32_t));
+    if (units != nullptr) {
+        memcpy(text, units, length * 2u);
+    } else {
+        memset(text, 0, length * 2u);
+    }
+    text[length] = 0;
+    std::lock_guard<std::recursive_mutex> guard(state().lock);
+    live_bstrs().insert(text);
+    ++state().count.bstr_allocations;
+    ++state().count.bstrs_live;
+    return text;
+}
+
+extern "C" UINT WINAPI SysStringLen(BSTR text) {
+    enter("SysStringLen");
+    if (text == nullptr) {
+        return 0;
+    }
+    uint32_t bytes = 0;
+    memcpy(&bytes, reinterpret_cast<unsigned char*>(text) - sizeof(uint32_t), sizeof bytes);
+    return bytes / 2u;
+}
+
+extern "C" void WINAPI SysFreeString(BSTR text) {
+    enter("SysFreeString");
+    if (text == nullptr) {
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(state().lock);
+    if (live_bstrs().erase(text) == 0) {
+        ++state().count.heap_misuse;
+        return;
+    }
+    --state().count.bstrs_live;
+    free(reinterpret_cast<unsigned char*>(text) - sizeof(uint32_t));
+}
+
+extern "C" void WINAPI VariantInit(VARIANTARG* value) {
+    enter("VariantInit");
+    memset(value, 0, sizeof *value);
+}
+
+extern "C" HRESULT WINAPI VariantClear(VARIANTARG* value) {
+    auto scripted = enter("VariantClear", {value != nullptr ? value->vt : -1});
+    if (replaces_work(scripted)) {
+        return leave(scripted->hr, scripted->sets_error_info);
+    }
+    if (value == nullptr) {
+        return leave(E_INVALIDARG);
+    }
+    switch (value->vt) {
+        case VT_BSTR:
+            SysFreeString(value->bstrVal);
+            break;
+        case VT_UNKNOWN:
+        case VT_DISPATCH:
+            if (value->punkVal != nullptr) {
+                value->punkVal->Release();
+            }
+            break;
+        default:
+            break;
+    }
+    memset(value, 0, sizeof *value);
+    return leave(after_work(scripted, S_OK));
+}

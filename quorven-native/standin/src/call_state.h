@@ -1,0 +1,66 @@
+// State shared by every area of the stand-in: the lock, counters, scripts, call log and the
+// per-thread apartment and error object, plus the entry and exit every stand-in call goes
+// through.
+#pragma once
+
+#include <stdint.h>
+
+#include <initializer_list>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "win_standin/script.h"
+#include "win_standin/windows.h"
+
+namespace standin::detail {
+
+struct shared_state {
+    std::recursive_mutex lock;
+    counters count;
+    std::map<std::string, std::vector<std::pair<unsigned, outcome>>> scripts;
+    std::map<std::string, unsigned> calls;
+    std::map<std::string, std::vector<int64_t>> last_arguments;
+    std::vector<std::string> log;
+};
+shared_state& state();
+
+struct thread_state {
+    int apartment_depth = 0;
+    DWORD apartment_model = 0;
+    IErrorInfo* error_object = nullptr;
+    bool error_object_flagged = false;  // already counted as stale
+};
+thread_state& this_thread();
+
+// Start of every stand-in call: logs and counts it, flags an unfetched error object (unless
+// `quiet_about_errors`, for the calls that fetch or release it) and returns the scripted
+// outcome for this call, if there is one.
+std::optional<outcome> enter(const char* method, std::initializer_list<int64_t> arguments = {},
+                             bool quiet_about_errors = false);
+
+// End of a call that returns an HRESULT: counts failures and, when asked, leaves an error object
+// on the thread.
+HRESULT leave(HRESULT hr, bool sets_error_info = true);
+
+// A scripted outcome that replaces the call's work: a negative result or an empty success.
+inline bool replaces_work(const std::optional<outcome>& scripted) {
+    return scripted && (scripted->what == outcome::kind::empty || scripted->hr < 0);
+}
+
+// The HRESULT to return after the call's own work produced `natural`.
+inline HRESULT after_work(const std::optional<outcome>& scripted, HRESULT natural) {
+    return scripted ? scripted->hr : natural;
+}
+
+// Leaves a new error object on the calling thread (error_info.cpp).
+void raise_error_object();
+// Drops the calling thread's error object without counting it as fetched (reset()).
+void clear_error_object();
+
+// Hooks by which each area forgets its data on reset().
+void reset_shell_links();
+
+}  // namespace standin::detail
