@@ -68,8 +68,15 @@
     QUORVEN_NATIVE_STATIC_ASSERT(offsetof(type, field) == (off), \
                                  #type "." #field " must be at offset " #off)
 
-/* Pointer -> 64-bit record field conversion for the host. */
+/* Pointer -> 64-bit record field conversion for the host, and the HRESULT constants' type; C++
+ * hosts get C++ casts, so that the header stays clean under -Wold-style-cast. */
+#if defined(__cplusplus)
+#define QUORVEN_NATIVE_PTR_TO_U64(ptr) static_cast<uint64_t>(reinterpret_cast<uintptr_t>(ptr))
+#define QUORVEN_NATIVE_I32(value) static_cast<int32_t>(value)
+#else
 #define QUORVEN_NATIVE_PTR_TO_U64(ptr) ((uint64_t)(uintptr_t)(ptr))
+#define QUORVEN_NATIVE_I32(value) ((int32_t)(value))
+#endif
 
 /* ---------------------------------------------------------------------------------------------
  * Constants
@@ -103,12 +110,18 @@
 #define QUORVEN_NATIVE_MAX_STRING_UNITS 0x7FFFu
 
 /* HRESULT values the records carry. */
-#define QUORVEN_NATIVE_HR_PENDING ((int32_t)0x8000000A)       /* step never reached */
-#define QUORVEN_NATIVE_HR_INVALID_ARG ((int32_t)0x80070057)   /* statuses 1 and 2 */
-#define QUORVEN_NATIVE_HR_INSUFFICIENT ((int32_t)0x8007007A)  /* status 3 */
-#define QUORVEN_NATIVE_HR_POINTER ((int32_t)0x80004003)       /* query without an interface */
-#define QUORVEN_NATIVE_HR_CHANGED_MODE ((int32_t)0x80010106)  /* thread in the other apartment */
-#define QUORVEN_NATIVE_HR_OUT_OF_MEMORY ((int32_t)0x8007000E) /* argument copy not allocated */
+/* A step that was never reached. */
+#define QUORVEN_NATIVE_HR_PENDING QUORVEN_NATIVE_I32(0x8000000Au)
+/* Statuses 1 and 2. */
+#define QUORVEN_NATIVE_HR_INVALID_ARG QUORVEN_NATIVE_I32(0x80070057u)
+/* Status 3. */
+#define QUORVEN_NATIVE_HR_INSUFFICIENT QUORVEN_NATIVE_I32(0x8007007Au)
+/* A query for an interface that succeeded without one. */
+#define QUORVEN_NATIVE_HR_POINTER QUORVEN_NATIVE_I32(0x80004003u)
+/* CoInitializeEx on a thread already in the other kind of apartment. */
+#define QUORVEN_NATIVE_HR_CHANGED_MODE QUORVEN_NATIVE_I32(0x80010106u)
+/* An argument copy that could not be allocated. */
+#define QUORVEN_NATIVE_HR_OUT_OF_MEMORY QUORVEN_NATIVE_I32(0x8007000Eu)
 
 /* ---------------------------------------------------------------------------------------------
  * Status codes

@@ -32,6 +32,12 @@ inline constexpr i32 hr_insufficient_buffer = static_cast<i32>(0x8007007Au);
 inline constexpr i32 hr_pointer = static_cast<i32>(0x80004003u);
 inline constexpr i32 hr_changed_mode = static_cast<i32>(0x80010106u);
 inline constexpr i32 hr_out_of_memory = static_cast<i32>(0x8007000Eu);
+static_assert(hr_pending == QUORVEN_NATIVE_HR_PENDING);
+static_assert(hr_invalid_arg == QUORVEN_NATIVE_HR_INVALID_ARG);
+static_assert(hr_insufficient_buffer == QUORVEN_NATIVE_HR_INSUFFICIENT);
+static_assert(hr_pointer == QUORVEN_NATIVE_HR_POINTER);
+static_assert(hr_changed_mode == QUORVEN_NATIVE_HR_CHANGED_MODE);
+static_assert(hr_out_of_memory == QUORVEN_NATIVE_HR_OUT_OF_MEMORY);
 
 // An HRESULT as the records store it (HRESULT is `long` on Windows, 32 bits there).
 inline i32 as_field(HRESULT hr) {

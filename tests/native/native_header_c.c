@@ -10,5 +10,6 @@ uint32_t quorven_native_header_c_probe(void) {
     quorven_shortcut_request_v2 request = {0};
     request.size = QUORVEN_SHORTCUT_REQUEST_V2_SIZE;
     request.target.buffer.capacity = 1;
-    return request.target.string.length;
+    request.link_path.pointer = QUORVEN_NATIVE_PTR_TO_U64(&request);
+    return request.target.string.length + (uint32_t)QUORVEN_NATIVE_HR_PENDING;
 }
