@@ -1,0 +1,106 @@
+#include "vrel/buffered_writer.h"
+
+#include "lib/status.h"
+#include "vrel/vrel_format.h"
+
+namespace quorven::search_core::vrel {
+
+using qv::u32;
+using qv::u64;
+using qv::u8;
+using qv::usize;
+
+u32 buffered_writer::start() {
+    if (!buffer_.reserve_exact(buffer_bytes)) {
+        return status_out_of_memory;
+    }
+    return status_ok;
+}
+
+u32 buffered_writer::drain() {
+    if (used_ == 0) {
+        return status_ok;
+    }
+    usize count = used_;
+    used_ = 0;
+    return file::write_all(file_, buffer(), count);
+}
+
+u32 buffered_writer::reserve(usize count, u8** room) {
+    if (count > buffer_bytes) {
+        if (!scratch_.reserve_exact(count)) {
+            return status_out_of_memory;
+        }
+        in_scratch_ = true;
+        *room = scratch_.data();
+        return status_ok;
+    }
+    if (buffer_bytes - used_ < count) {
+        if (u32 status = drain()) {
+            return status;
+        }
+    }
+    in_scratch_ = false;
+    *room = buffer() + used_;
+    return status_ok;
+}
+
+u32 buffered_writer::commit(usize count) {
+    if (!in_scratch_) {
+        QV_CHECK(count <= buffer_bytes - used_);
+        used_ += count;
+        return status_ok;
+    }
+    in_scratch_ = false;
+    if (u32 status = drain()) {
+        return status;
+    }
+    return file::write_all(file_, scratch_.data(), count);
+}
+
+u32 buffered_writer::put_u8(u8 value) {
+    u8* room = nullptr;
+    if (u32 status = reserve(1, &room)) {
+        return status;
+    }
+    room[0] = value;
+    return commit(1);
+}
+
+u32 buffered_writer::put_u32(u32 value) {
+    u8* room = nullptr;
+    if (u32 status = reserve(4, &room)) {
+        return status;
+    }
+    for (usize i = 0; i < 4; ++i) {
+        room[i] = static_cast<u8>(value >> (8 * i));
+    }
+    return commit(4);
+}
+
+u32 buffered_writer::put_u64(u64 value) {
+    u8* room = nullptr;
+    if (u32 status = reserve(8, &room)) {
+        return status;
+    }
+    for (usize i = 0; i < 8; ++i) {
+        room[i] = static_cast<u8>(value >> (8 * i));
+    }
+    return commit(8);
+}
+
+u32 buffered_writer::put_varint(u32 value) {
+    u8* room = nullptr;
+    if (u32 status = reserve(max_varint_bytes, &room)) {
+        return status;
+    }
+    usize count = 0;
+    while (value >= 0x80) {
+        room[count++] = static_cast<u8>(value | 0x80);
+        value >>= 7;
+    }
+    room[count++] = static_cast<u8>(value);
+    return commit(count);
+}
+
+}  // namespace quorven::search_core::vrel

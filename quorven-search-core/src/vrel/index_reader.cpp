@@ -1,0 +1,195 @@
+// The reader's checks follow the file from front to back and stop at the first failure: the
+// header, each directory record, the entry count, each entry record, and finally that nothing
+// follows the last entry.
+
+#include "vrel/index_reader.h"
+
+#include "lib/status.h"
+#include "lib/time_binary.h"
+#include "platform/file/file_system.h"
+#include "vrel/buffered_reader.h"
+#include "vrel/cancel_poll.h"
+#include "vrel/text_codec.h"
+#include "vrel/vrel_format.h"
+
+namespace quorven::search_core::vrel {
+namespace {
+
+using qv::u32;
+using qv::u64;
+using qv::u8;
+
+u32 read_header(buffered_reader& in, u64* saved_at, u32* dir_count) {
+    u32 value = 0;
+    if (u32 status = in.read_u32(&value)) {
+        return status;
+    }
+    if (value != magic) {
+        return status_unsupported_format;
+    }
+    if (u32 status = in.read_u32(&value)) {
+        return status;
+    }
+    if (value != format_version) {
+        return status_unsupported_format;
+    }
+    if (u32 status = in.read_u64(saved_at)) {
+        return status;
+    }
+    if (*saved_at > max_ticks) {
+        return status_invalid_data;
+    }
+    if (u32 status = in.read_u32(dir_count)) {
+        return status;
+    }
+    return *dir_count >= count_limit || *dir_count > max_dirs ? status_invalid_data : status_ok;
+}
+
+// A text of `count` bytes from the file into a pool.
+u32 read_text(buffered_reader& in, u32 count, qv::array<qv::u16>& pool, dir_span* placed) {
+    if (count > max_text_bytes) {
+        return status_invalid_data;
+    }
+    const u8* bytes = nullptr;
+    if (u32 status = in.read_bytes(count, &bytes)) {
+        return status;
+    }
+    return append_as_utf16(bytes, count, pool, placed);
+}
+
+u32 read_dirs(buffered_reader& in, u32 dir_count, const cancel_poll& poll, search_core& core) {
+    if (!core.dir_table.reserve_exact(dir_count)) {
+        return status_out_of_memory;
+    }
+    for (u32 i = 0; i < dir_count; ++i) {
+        if (u32 status = poll.before_record(i)) {
+            return status;
+        }
+        u32 length = 0;
+        if (u32 status = in.read_varint(&length)) {
+            return status;
+        }
+        dir_span placed = {};
+        if (u32 status = read_text(in, length, core.dir_pool, &placed)) {
+            return status;
+        }
+        core.dir_table.push_back_reserved(placed);
+    }
+    return status_ok;
+}
+
+u32 read_entry(buffered_reader& in, u32 dir_count, search_core& core) {
+    u32 dir_id = 0;
+    if (u32 status = in.read_u32(&dir_id)) {
+        return status;
+    }
+    if (dir_id >= count_limit || dir_id >= dir_count) {
+        return status_invalid_data;
+    }
+    u32 name_length = 0;
+    if (u32 status = in.read_u32(&name_length)) {
+        return status;
+    }
+    if (name_length >= count_limit) {
+        return status_invalid_data;
+    }
+    dir_span name = {};
+    if (u32 status = read_text(in, name_length, core.name_pool, &name)) {
+        return status;
+    }
+    u8 is_folder = 0;
+    if (u32 status = in.read_u8(&is_folder)) {
+        return status;
+    }
+    u64 time_binary = 0;
+    if (u32 status = in.read_u64(&time_binary)) {
+        return status;
+    }
+    if (u32 status = check_time_binary(time_binary)) {
+        return status;
+    }
+    auto ticks = static_cast<qv::i64>(time_binary & time_ticks_mask);
+    core.entries.push_back_reserved(
+        {ticks, time_binary, dir_id, name.offset, name.length, 0, is_folder != 0 ? 1u : 0u, 0});
+    return status_ok;
+}
+
+u32 read_entries(buffered_reader& in, u32 max_entries, const cancel_poll& poll, search_core& core) {
+    u32 entry_count = 0;
+    if (u32 status = in.read_u32(&entry_count)) {
+        return status;
+    }
+    if (entry_count >= count_limit || entry_count > max_entries || entry_count == 0) {
+        return status_invalid_data;
+    }
+    if (!core.entries.reserve_exact(entry_count)) {
+        return status_out_of_memory;
+    }
+    auto dir_count = static_cast<u32>(core.dir_table.size());
+    for (u32 i = 0; i < entry_count; ++i) {
+        if (u32 status = poll.before_record(i)) {
+            return status;
+        }
+        if (u32 status = read_entry(in, dir_count, core)) {
+            return status;
+        }
+    }
+    return status_ok;
+}
+
+}  // namespace
+
+u32 open_index(utf16_span path, u32 max_entries, u64 cancel_object, search_core& core,
+               open_summary* summary) {
+    cancel_poll poll(cancel_object);
+    if (u32 status = poll.now()) {
+        return status;
+    }
+    file::native_path native;
+    if (u32 status = file::make_native_path(path, native)) {
+        return status;
+    }
+    file::file_handle file;
+    if (u32 status = file::open_for_reading(native, file)) {
+        return status;
+    }
+    u64 file_size = 0;
+    if (u32 status = file::size_of(file, &file_size)) {
+        return status;
+    }
+    if (file_size == 0 || file_size > max_file_bytes) {
+        return status_invalid_data;
+    }
+    buffered_reader in(file);
+    if (u32 status = in.start()) {
+        return status;
+    }
+    u64 saved_at = 0;
+    u32 dir_count = 0;
+    if (u32 status = read_header(in, &saved_at, &dir_count)) {
+        return status;
+    }
+    if (u32 status = read_dirs(in, dir_count, poll, core)) {
+        return status;
+    }
+    if (u32 status = read_entries(in, max_entries, poll, core)) {
+        return status;
+    }
+    if (u32 status = poll.now()) {
+        return status;
+    }
+    if (u32 status = in.expect_end()) {
+        return status;
+    }
+    // A trim that cannot get its smaller block keeps the larger one; nothing is lost.
+    (void)core.entries.shrink_to_fit();
+    (void)core.dir_table.shrink_to_fit();
+    (void)core.dir_pool.shrink_to_fit();
+    (void)core.name_pool.shrink_to_fit();
+    core.live_count = core.entries.size();
+    core.sealed = 1;
+    *summary = {saved_at, file_size};
+    return status_ok;
+}
+
+}  // namespace quorven::search_core::vrel

@@ -1,0 +1,185 @@
+// Any failure while the temporary file is written, or at the rename, deletes the temporary
+// file and leaves the target alone; only measuring the target after a successful rename can
+// still fail, and then the new file stays in place.
+
+#include "vrel/index_writer.h"
+
+#include "lib/status.h"
+#include "platform/file/file_system.h"
+#include "vrel/buffered_writer.h"
+#include "vrel/cancel_poll.h"
+#include "vrel/dir_renumbering.h"
+#include "vrel/text_codec.h"
+#include "vrel/vrel_format.h"
+
+namespace quorven::search_core::vrel {
+namespace {
+
+using qv::u32;
+using qv::u64;
+using qv::u8;
+using qv::usize;
+
+// A text's UTF-8 bytes, after its length written by `put_length`.
+template <typename PutLength>
+u32 write_text(buffered_writer& out, utf16_span text, bool empty_refused, PutLength put_length) {
+    utf8_plan plan = {};
+    if (u32 status = plan_utf8(text, &plan)) {
+        return status;
+    }
+    if (plan.bytes > max_text_bytes || (empty_refused && plan.bytes == 0)) {
+        return status_invalid_argument;
+    }
+    auto bytes = static_cast<u32>(plan.bytes);
+    if (u32 status = put_length(bytes)) {
+        return status;
+    }
+    u8* room = nullptr;
+    if (u32 status = out.reserve(bytes, &room)) {
+        return status;
+    }
+    if (u32 status = encode_utf8(text, plan, room)) {
+        return status;
+    }
+    return out.commit(bytes);
+}
+
+u32 write_dirs(buffered_writer& out, const search_core& core, const dir_renumbering& numbering,
+               const cancel_poll& poll) {
+    usize dir_count = numbering.order.size();
+    if (dir_count >= count_limit) {
+        return status_invalid_argument;
+    }
+    if (u32 status = out.put_u32(static_cast<u32>(dir_count))) {
+        return status;
+    }
+    for (usize i = 0; i < dir_count; ++i) {
+        if (u32 status = poll.before_record(i)) {
+            return status;
+        }
+        utf16_span path = dir_text(core, numbering.order[i]);
+        u32 status = write_text(out, path, false, [&](u32 n) { return out.put_varint(n); });
+        if (status != status_ok) {
+            return status;
+        }
+    }
+    return status_ok;
+}
+
+u32 write_entries(buffered_writer& out, const search_core& core, const dir_renumbering& numbering,
+                  const cancel_poll& poll) {
+    if (core.live_count >= count_limit) {
+        return status_invalid_argument;
+    }
+    if (u32 status = out.put_u32(static_cast<u32>(core.live_count))) {
+        return status;
+    }
+    u64 written = 0;
+    for (const entry_record& entry : core.entries) {
+        if (entry.deleted != 0) {
+            continue;
+        }
+        if (u32 status = poll.before_record(written)) {
+            return status;
+        }
+        u32 dir_id = numbering.remap[entry.dir_id];
+        if (dir_id >= count_limit) {
+            return status_invalid_argument;
+        }
+        if (u32 status = out.put_u32(dir_id)) {
+            return status;
+        }
+        u32 status =
+            write_text(out, name_text(core, entry), true, [&](u32 n) { return out.put_u32(n); });
+        if (status != status_ok) {
+            return status;
+        }
+        if (u32 s = out.put_u8(static_cast<u8>(entry.is_folder & 1))) {
+            return s;
+        }
+        if (u32 s = out.put_u64(entry.time_binary)) {
+            return s;
+        }
+        ++written;
+    }
+    return written == core.live_count ? status_ok : status_invalid_data;
+}
+
+// Writes the whole temporary file, forces it to disk and closes it.
+u32 write_temp(const file::native_path& temp, const search_core& core,
+               const dir_renumbering& numbering, u64 saved_at, const cancel_poll& poll) {
+    file::file_handle file;
+    if (u32 status = file::create_for_writing(temp, file)) {
+        return status;
+    }
+    buffered_writer out(file);
+    if (u32 status = out.start()) {
+        return status;
+    }
+    u32 status = out.put_u32(magic);
+    if (status == status_ok) {
+        status = out.put_u32(format_version);
+    }
+    if (status == status_ok) {
+        status = out.put_u64(saved_at);
+    }
+    if (status == status_ok) {
+        status = write_dirs(out, core, numbering, poll);
+    }
+    if (status == status_ok) {
+        status = write_entries(out, core, numbering, poll);
+    }
+    if (status == status_ok) {
+        status = out.drain();
+    }
+    if (status == status_ok) {
+        status = file::flush_to_disk(file);
+    }
+    if (status == status_ok) {
+        status = poll.now();
+    }
+    return status;
+}
+
+}  // namespace
+
+u32 save_index(const search_core& core, utf16_span target, utf16_span temp, u64 cancel_object,
+               save_summary* summary) {
+    cancel_poll poll(cancel_object);
+    if (u32 status = poll.now()) {
+        return status;
+    }
+    u64 saved_at = 0;
+    if (u32 status = file::now_ticks(&saved_at)) {
+        return status;
+    }
+    dir_renumbering numbering;
+    if (u32 status = renumber_dirs(core, poll, numbering)) {
+        return status;
+    }
+    file::native_path native_target;
+    file::native_path native_temp;
+    if (u32 status = file::make_native_path(target, native_target)) {
+        return status;
+    }
+    if (u32 status = file::make_native_path(temp, native_temp)) {
+        return status;
+    }
+    if (u32 status = write_temp(native_temp, core, numbering, saved_at, poll)) {
+        file::remove(native_temp);
+        return status;
+    }
+    if (u32 status = file::replace(native_temp, native_target)) {
+        file::remove(native_temp);
+        return status;
+    }
+    u64 file_size = 0;
+    if (u32 status = file::size_of_path(native_target, &file_size)) {
+        return status;
+    }
+    *summary = {saved_at, file_size, static_cast<u32>(core.live_count),
+                static_cast<u32>(numbering.order.size())};
+    return status_ok;
+}
+
+}  // namespace quorven::search_core::vrel

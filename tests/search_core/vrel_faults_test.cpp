@@ -1,0 +1,136 @@
+// Failures injected into open and save: each file operation in turn, and each allocation in
+// turn. Every failure gives its status, leaks nothing, and leaves the target as it was (or the
+// complete new file, once the rename has happened).
+
+#include <gtest/gtest.h>
+
+#include "platform/file/file_seam.h"
+#include "qv/alloc_seam.h"
+#include "vrel_fixture.h"
+
+namespace {
+
+using namespace test;
+using namespace test::vrel;
+namespace seam = quorven::search_core::file_seam;
+
+// A store whose file takes several 64 KiB buffers, so that several writes and reads happen.
+std::vector<entry> entries_over_buffers() {
+    std::vector<entry> out;
+    for (uint32_t i = 0; i < 3000; ++i) {
+        out.push_back({u"C:\\dir\u00E9" + std::u16string(i % 5, u'x'),
+                       u"file-" + std::u16string(40, static_cast<char16_t>(u'a' + i % 26)), i,
+                       i % 2});
+    }
+    out.push_back({u"D:\\big", std::u16string(40000, u'\u00E9'), 1, 0});  // beyond one buffer
+    return out;
+}
+
+class VrelFaults : public ::testing::TestWithParam<bool> {
+  protected:
+    std::vector<entry> entries() const {
+        return GetParam() ? entries_over_buffers() : std::vector<entry>{{u"d", u"n", 1}};
+    }
+    void TearDown() override {
+        seam::fail_nth(0);
+        qv::alloc_seam::fail_nth(0);
+    }
+    host::temp_dir dir_;
+    std::u16string target_ = dir_.file(u"index.vrel");
+    std::u16string temp_ = dir_.file(u"index.tmp");
+    const host::bytes old_ = {'o', 'l', 'd'};
+};
+
+TEST_P(VrelFaults, EachFileOperationOfASaveFailingInTurn) {
+    store s(sealed_store(entries()));
+    ASSERT_TRUE(host::write_file(target_, old_));
+    seam::fail_nth(0);
+    ASSERT_EQ(save_store(s, dir_.file(u"probe"), temp_).status, 0u);
+    const uint64_t operations = seam::operations();
+    const host::bytes fresh = *host::read_file(dir_.file(u"probe"));
+    // Clock, create, at least one write, flush, replace, measure.
+    ASSERT_GE(operations, 6u);
+    int64_t baseline = qv::alloc_seam::live_blocks();
+    for (uint64_t k = 1; k <= operations; ++k) {
+        ASSERT_TRUE(host::write_file(target_, old_));
+        seam::fail_nth(k);
+        auto r = save_store(s, target_, temp_);
+        seam::fail_nth(0);
+        EXPECT_EQ(r.status, 7u) << "operation " << k;
+        EXPECT_FALSE(host::exists(temp_)) << k;
+        auto now = *host::read_file(target_);
+        if (k == operations) {
+            // Only measuring the renamed file is left: the new file stays in place.
+            EXPECT_EQ(now.size(), fresh.size());
+            EXPECT_EQ(open_status(target_), 0u);
+        } else {
+            EXPECT_EQ(now, old_) << k;
+        }
+        EXPECT_EQ(qv::alloc_seam::live_blocks(), baseline);
+    }
+}
+
+TEST_P(VrelFaults, EachAllocationOfASaveFailingInTurn) {
+    store s(sealed_store(entries()));
+    int64_t baseline = qv::alloc_seam::live_blocks();
+    for (uint64_t k = 1;; ++k) {
+        ASSERT_TRUE(host::write_file(target_, old_));
+        qv::alloc_seam::fail_nth(k);
+        auto r = save_store(s, target_, temp_);
+        qv::alloc_seam::fail_nth(0);
+        EXPECT_EQ(qv::alloc_seam::live_blocks(), baseline);
+        EXPECT_FALSE(host::exists(temp_));
+        if (r.status == 0) {
+            EXPECT_EQ(open_status(target_), 0u);
+            break;
+        }
+        EXPECT_EQ(r.status, 6u) << "allocation " << k;
+        EXPECT_EQ(*host::read_file(target_), old_);
+        ASSERT_LT(k, 100u);
+    }
+}
+
+TEST_P(VrelFaults, EachFileOperationOfAnOpenFailingInTurn) {
+    store s(sealed_store(entries()));
+    ASSERT_EQ(save_store(s, target_, temp_).status, 0u);
+    seam::fail_nth(0);
+    ASSERT_EQ(open_status(target_), 0u);
+    const uint64_t operations = seam::operations();
+    ASSERT_GE(operations, 3u);  // open, measure, read
+    int64_t baseline = qv::alloc_seam::live_blocks();
+    for (uint64_t k = 1; k <= operations; ++k) {
+        seam::fail_nth(k);
+        auto r = open_file(target_);
+        seam::fail_nth(0);
+        EXPECT_EQ(r.status, 7u) << "operation " << k;
+        EXPECT_EQ(r.handle, 0u);
+        EXPECT_EQ(qv::alloc_seam::live_blocks(), baseline);
+    }
+}
+
+TEST_P(VrelFaults, EachAllocationOfAnOpenFailingInTurn) {
+    store s(sealed_store(entries()));
+    ASSERT_EQ(save_store(s, target_, temp_).status, 0u);
+    int64_t baseline = qv::alloc_seam::live_blocks();
+    for (uint64_t k = 1;; ++k) {
+        qv::alloc_seam::fail_nth(k);
+        auto r = open_file(target_);
+        qv::alloc_seam::fail_nth(0);
+        if (r.status == 0) {
+            store loaded(QUORVEN_SC_HANDLE_FROM_U64(r.handle));
+            EXPECT_EQ(entries_of(loaded), entries_of(s));
+            break;
+        }
+        EXPECT_EQ(r.status, 6u) << "allocation " << k;
+        EXPECT_EQ(r.handle, 0u);
+        EXPECT_EQ(qv::alloc_seam::live_blocks(), baseline);
+        ASSERT_LT(k, 200u);
+    }
+    EXPECT_EQ(qv::alloc_seam::live_blocks(), baseline);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, VrelFaults, ::testing::Bool(), [](const auto& info) {
+    return info.param ? "SeveralBuffers" : "OneBuffer";
+});
+
+}  // namespace

@@ -1,0 +1,66 @@
+// What the index-file tests need from the machine they run on: a scratch directory, files
+// read and written by path, deep directory trees, and a cancel object the library can wait
+// on. Paths are UTF-16, as the host passes them. vrel_host_posix.cpp supplies this on Linux; a
+// Windows build of the tests supplies the same functions over the Win32 calls.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace test::host {
+
+using bytes = std::vector<uint8_t>;
+
+// The platform's path separator.
+char16_t separator();
+
+// `dir`, a separator, then `name`.
+std::u16string join(const std::u16string& dir, std::u16string_view name);
+
+// A fresh directory, removed with everything in it at the end of its scope.
+class temp_dir {
+  public:
+    temp_dir();
+    ~temp_dir();
+    temp_dir(const temp_dir&) = delete;
+    temp_dir& operator=(const temp_dir&) = delete;
+    const std::u16string& path() const { return path_; }
+    std::u16string file(std::u16string_view name) const { return join(path_, name); }
+
+  private:
+    std::u16string path_;
+};
+
+// These work for paths of any length the library accepts.
+bool write_file(const std::u16string& path, const bytes& content);
+std::optional<bytes> read_file(const std::u16string& path);
+bool exists(const std::u16string& path);
+// Names in a directory, "." and ".." left out.
+std::vector<std::u16string> list_dir(const std::u16string& dir);
+bool make_dir(const std::u16string& path);
+// `levels` nested directories under `base`, each named by `name_units` units of `fill`; gives
+// the deepest one.
+std::u16string make_deep_dirs(const std::u16string& base, int levels, int name_units,
+                              char16_t fill = u'd');
+
+// A waitable object that cancels an index-file operation once signalled.
+class cancel_object {
+  public:
+    cancel_object();
+    ~cancel_object();
+    cancel_object(const cancel_object&) = delete;
+    cancel_object& operator=(const cancel_object&) = delete;
+    uint64_t value() const { return value_; }
+    void signal();
+
+  private:
+    uint64_t value_;
+};
+
+// A value the library cannot wait on (the wait fails).
+uint64_t invalid_cancel_object();
+
+}  // namespace test::host

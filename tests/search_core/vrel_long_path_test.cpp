@@ -1,0 +1,82 @@
+// Paths beyond the platform's classic limit: a save and an open through directories nested
+// far deeper than one system call could name, up to the longest path the records allow.
+
+#include <gtest/gtest.h>
+
+#include "vrel_fixture.h"
+
+namespace {
+
+using namespace test;
+using namespace test::vrel;
+
+void expect_save_and_open(const std::u16string& target, const std::u16string& temp) {
+    store s(sealed_store({{u"C:\\long", u"entry", 1}}));
+    auto saved = save_store(s, target, temp);
+    ASSERT_EQ(saved.status, 0u);
+    EXPECT_FALSE(host::exists(temp));
+    auto content = host::read_file(target);
+    ASSERT_TRUE(content.has_value());
+    EXPECT_EQ(content->size(), saved.file_size);
+    auto opened = open_file(target);
+    ASSERT_EQ(opened.status, 0u);
+    store loaded(QUORVEN_SC_HANDLE_FROM_U64(opened.handle));
+    EXPECT_EQ(entries_of(loaded), entries_of(s));
+
+    // Replacing the file just written works there too.
+    ASSERT_EQ(save_store(s, target, temp).status, 0u);
+    EXPECT_FALSE(host::exists(temp));
+}
+
+TEST(VrelLongPath, SaveAndOpenBeyondTheClassicLimit) {
+    host::temp_dir dir;
+    std::u16string deep = host::make_deep_dirs(dir.path(), 24, 200);  // about 4900 units
+    ASSERT_GT(deep.size(), 4096u);
+    expect_save_and_open(host::join(deep, u"index.vrel"), host::join(deep, u"index.tmp"));
+}
+
+TEST(VrelLongPath, TargetAndTempInDifferentDeepDirectories) {
+    host::temp_dir dir;
+    std::u16string a = host::make_deep_dirs(dir.path(), 22, 250, u'a');
+    std::u16string b = host::make_deep_dirs(dir.path(), 22, 250, u'b');
+    expect_save_and_open(host::join(a, u"index.vrel"), host::join(b, u"index.tmp"));
+}
+
+TEST(VrelLongPath, PathsOfTheLongestLengthAllowed) {
+    host::temp_dir dir;
+    const size_t limit = QUORVEN_SC_MAX_PATH_UNITS;
+    const std::u16string leaf_target = u"index.vrel";
+    const std::u16string leaf_temp = u"index.tmx";  // one unit shorter, so both fit
+    // Directories of 250 units until the last one makes the target exactly 32767 units.
+    std::u16string deep = dir.path();
+    while (deep.size() + 1 + 251 + 1 + leaf_target.size() < limit) {
+        deep = host::make_deep_dirs(deep, 1, 250);
+    }
+    size_t last = limit - deep.size() - 2 - leaf_target.size();
+    ASSERT_GE(last, 1u);
+    ASSERT_LE(last, 255u);
+    deep = host::make_deep_dirs(deep, 1, static_cast<int>(last));
+    std::u16string target = host::join(deep, leaf_target);
+    ASSERT_EQ(target.size(), limit);
+    expect_save_and_open(target, host::join(deep, leaf_temp));
+    // One unit more is refused by the request check.
+    EXPECT_EQ(save_store(store(sealed_store({{u"d", u"n", 1}})), target + u'x',
+                         host::join(deep, leaf_temp))
+                  .status,
+              1u);
+}
+
+TEST(VrelLongPath, LoneSurrogatesStillNameDistinctFiles) {
+    host::temp_dir dir;
+    // Two names that differ only in their unpaired surrogate must be two files.
+    std::u16string a = dir.file(u"idx\xD800");
+    std::u16string b = dir.file(u"idx\xD801");
+    store s(sealed_store({{u"d", u"n", 1}}));
+    ASSERT_EQ(save_store(s, a, dir.file(u"t\xDC00")).status, 0u);
+    EXPECT_FALSE(host::exists(b));
+    EXPECT_TRUE(host::exists(a));
+    EXPECT_EQ(open_status(a), 0u);
+    EXPECT_EQ(open_status(b), 7u);
+}
+
+}  // namespace
