@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "vrel_fixture.h"
 
 namespace {
@@ -331,5 +333,18 @@ TEST_F(VrelReader, FileSizeLimits) {
     file.push_back(0);
     EXPECT_EQ(open_bytes(file), 9u);
 }
+
+#ifdef VREL_SEED_CORPUS
+// The fuzzer's seeds must stay valid files, or fuzzing starts from refusals only.
+TEST(VrelSeedCorpus, EverySeedOpens) {
+    int seeds = 0;
+    for (const auto& item : std::filesystem::directory_iterator(VREL_SEED_CORPUS)) {
+        std::string p = item.path().string();
+        EXPECT_EQ(open_status(std::u16string(p.begin(), p.end())), 0u) << p;
+        ++seeds;
+    }
+    EXPECT_GE(seeds, 4);
+}
+#endif
 
 }  // namespace
