@@ -34,7 +34,8 @@ std::string advice(Call call, std::uint32_t status) {
             return call == Call::save
                        ? "check that the folder exists, is writable and has free space; the "
                          "previous index file is unchanged"
-                       : "check that the index file exists and is readable";
+                       : "check that the index file exists and is readable (make one with "
+                         "'qsearch index DIR -o FILE')";
         case QUORVEN_SC_STATUS_UNSUPPORTED_FORMAT:
             return call == Call::open
                        ? "this is not an index file this version reads; rebuild it with "
@@ -292,7 +293,8 @@ std::vector<CopiedEntry> Store::copy_entries(std::span<const std::uint32_t> ids,
 
 std::vector<ProjectedRow> Store::project(std::uint32_t mode, std::uint32_t max_rows) {
     std::vector<quorven_search_core_row_v1> rows(max_rows);
-    std::vector<char16_t> text(std::size_t{max_rows} * 64);
+    // A guess of 64 units a row; a short guess costs one more call with the reported size.
+    std::vector<char16_t> text(std::min<std::size_t>(std::size_t{max_rows} * 64, 1u << 20));
     auto request =
         make_record<quorven_search_core_project_request_v1>(QUORVEN_SC_PROJECT_REQUEST_V1_SIZE);
     request.mode = mode;
