@@ -37,14 +37,23 @@ u32 add_batch(search_core& core, const quorven_search_core_entry_input_v1* recor
     if (!core.entries.reserve_more(count) || !core.name_pool.reserve_more(name_units)) {
         return status_out_of_memory;
     }
+    // Hosts feed a folder's entries together, all naming one span of the text: the directory
+    // of such a run is interned once.
+    u32 dir_id = 0;
+    const quorven_search_core_entry_input_v1* previous = nullptr;
     for (u32 i = 0; i < count; ++i) {
         const quorven_search_core_entry_input_v1& input = records[i];
-        u32 dir_id = 0;
-        if (u32 status = intern_dir(core, {text + input.dir_offset, input.dir_length}, &dir_id)) {
-            // Records appended so far stay: they are whole and counted.
-            core.live_count = core.entries.size();
-            return status;
+        bool same_span = previous != nullptr && previous->dir_offset == input.dir_offset &&
+                         previous->dir_length == input.dir_length;
+        if (!same_span) {
+            if (u32 status =
+                    intern_dir(core, {text + input.dir_offset, input.dir_length}, &dir_id)) {
+                // Records appended so far stay: they are whole and counted.
+                core.live_count = core.entries.size();
+                return status;
+            }
         }
+        previous = &input;
         u32 name_offset = static_cast<u32>(core.name_pool.size());
         core.name_pool.append_reserved(text + input.name_offset, input.name_length);
         auto ticks = static_cast<qv::i64>(input.timestamp);
