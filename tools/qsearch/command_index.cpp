@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <limits>
 #include <vector>
 
 #include "commands.h"
+#include "entry_loader.h"
 #include "failure.h"
 #include "format.h"
 #include "interrupt.h"
@@ -18,52 +18,6 @@
 namespace qsearch {
 namespace {
 
-constexpr std::size_t kBatchEntries = 65536;
-constexpr std::size_t kBatchTextUnits = 8u << 20;
-
-// Feeds the walked entries; each batch's text holds every folder path it uses once.
-void load_entries(Store& store, const WalkedTree& tree) {
-    constexpr std::uint32_t kAbsent = std::numeric_limits<std::uint32_t>::max();
-    std::vector<std::uint32_t> dir_offset(tree.dirs.size(), kAbsent);
-    std::vector<std::uint32_t> dirs_in_batch;
-    std::vector<quorven_search_core_entry_input_v1> records;
-    std::u16string text;
-    const auto flush = [&] {
-        if (records.empty()) {
-            return;
-        }
-        store.add_batch(records, text);
-        records.clear();
-        text.clear();
-        for (const std::uint32_t dir : dirs_in_batch) {
-            dir_offset[dir] = kAbsent;
-        }
-        dirs_in_batch.clear();
-    };
-    for (const WalkedEntry& entry : tree.entries) {
-        const std::u16string& dir = tree.dirs[entry.dir];
-        if (records.size() == kBatchEntries ||
-            text.size() + dir.size() + entry.name.size() > kBatchTextUnits) {
-            flush();
-        }
-        if (dir_offset[entry.dir] == kAbsent) {
-            dir_offset[entry.dir] = static_cast<std::uint32_t>(text.size());
-            dirs_in_batch.push_back(entry.dir);
-            text += dir;
-        }
-        quorven_search_core_entry_input_v1 record{};
-        record.dir_offset = dir_offset[entry.dir];
-        record.dir_length = static_cast<std::uint32_t>(dir.size());
-        record.name_offset = static_cast<std::uint32_t>(text.size());
-        record.name_length = static_cast<std::uint32_t>(entry.name.size());
-        record.timestamp = entry.ticks;
-        record.is_folder = entry.is_folder ? 1 : 0;
-        records.push_back(record);
-        text += entry.name;
-    }
-    flush();
-}
-
 Store build_store(const WalkedTree& tree) {
     std::size_t name_units = 0;
     for (const WalkedEntry& entry : tree.entries) {
@@ -74,7 +28,11 @@ Store build_store(const WalkedTree& tree) {
     Store store = Store::create(
         static_cast<std::uint32_t>(tree.entries.size()),
         static_cast<std::uint32_t>(std::min<std::size_t>(name_units, QUORVEN_SC_MAX_POOL_UNITS)));
-    load_entries(store, tree);
+    EntryLoader loader(store);
+    for (const WalkedEntry& entry : tree.entries) {
+        loader.add(tree.dirs[entry.dir], entry.name, entry.ticks, entry.is_folder);
+    }
+    loader.finish();
     return store;
 }
 
