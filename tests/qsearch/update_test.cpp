@@ -70,6 +70,26 @@ TEST_F(UpdateTest, RenameThatOnlyChangesLetterCaseKeepsOneEntry) {
     EXPECT_EQ(find("readme"), Lines{tree().string() + "/README"});
 }
 
+// The store finds folders ignoring case and would keep the old spelling for the new entries.
+TEST_F(UpdateTest, FolderRenamedOnlyInCaseTakesItsNewSpelling) {
+    write_file("keep.txt");
+    write_file("Docs/a.txt");
+    index_tree();
+    fs::rename(tree() / "Docs", tree() / "docs");
+    ASSERT_EQ(update(tree()).exit_code, 0);
+    const std::string t = tree().string();
+    EXPECT_EQ(find("a.txt"), Lines{t + "/docs/a.txt"});
+    EXPECT_EQ(find("keep"), Lines{t + "/keep.txt"});
+
+    // Again, with nothing of the old index left over.
+    fs::remove(tree() / "keep.txt");
+    fs::rename(tree() / "docs", tree() / "DOCS");
+    const Outcome result = update(tree());
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_EQ(find("a.txt"), Lines{t + "/DOCS/a.txt"});
+    EXPECT_EQ(find("docs"), Lines{t + "/DOCS"});
+}
+
 TEST_F(UpdateTest, FileTurnedIntoFolderChangesKind) {
     write_file("thing");
     index_tree();

@@ -11,21 +11,6 @@
 namespace qsearch {
 namespace {
 
-// Names the store takes as equal always share this key: ASCII letters are folded exactly as
-// the store folds them, and every other non-ASCII unit becomes one placeholder (the store
-// never equates a non-ASCII letter with an ASCII one, nor letters of different widths).
-std::u16string candidate_key(const std::u16string& name) {
-    std::u16string key = name;
-    for (char16_t& unit : key) {
-        if (unit >= u'a' && unit <= u'z') {
-            unit = static_cast<char16_t>(unit - 0x20);
-        } else if (unit >= 0x80) {
-            unit = 0xFFFF;
-        }
-    }
-    return key;
-}
-
 // Case folding beyond ASCII is the store's own (ICU's), so ask the store: load the candidates
 // into a small store and look each one up; its exact hits are its twins.
 void mark_twins_by_store(const std::vector<std::u16string>& names,
@@ -61,12 +46,26 @@ void mark_twins_by_store(const std::vector<std::u16string>& names,
 
 }  // namespace
 
+// The store never equates a non-ASCII letter with an ASCII one, nor letters of different
+// widths in UTF-16 units, so a placeholder per non-ASCII unit keeps every equal pair together.
+std::u16string case_candidate_key(std::u16string_view text) {
+    std::u16string key(text);
+    for (char16_t& unit : key) {
+        if (unit >= u'a' && unit <= u'z') {
+            unit = static_cast<char16_t>(unit - 0x20);
+        } else if (unit >= 0x80) {
+            unit = 0xFFFF;
+        }
+    }
+    return key;
+}
+
 std::vector<bool> find_case_twins(const std::vector<std::u16string>& names) {
     std::vector<bool> twins(names.size(), false);
     std::unordered_map<std::u16string, std::vector<std::size_t>> groups;
     bool any = false;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        auto& group = groups[candidate_key(names[i])];
+        auto& group = groups[case_candidate_key(names[i])];
         group.push_back(i);
         any = any || group.size() > 1;
     }

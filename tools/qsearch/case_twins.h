@@ -4,9 +4,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qsearch {
+
+// Names (or paths) the store takes as equal always share this key: ASCII letters folded as the
+// store folds them, every non-ASCII unit one placeholder. Equal keys only say "maybe equal".
+std::u16string case_candidate_key(std::u16string_view text);
 
 // Marks every name that equals an earlier one of `names` ignoring letter case.
 std::vector<bool> find_case_twins(const std::vector<std::u16string>& names);

@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "failure.h"
+#include "folder_spelling.h"
 #include "format.h"
 #include "interrupt.h"
 #include "mutation_batches.h"
@@ -80,7 +81,15 @@ int run_update(const UpdateOptions& options) {
                     diff.unchanged, root.c_str());
         return 0;
     }
-    const MutationCounts counts = apply_diff(store, diff, kUpdateGeneration);
+    MutationCounts counts;
+    if (folder_spelling_changes(diff)) {
+        store = rebuild_without_removed(indexed, diff);
+        TreeDiff upserts_only = diff;
+        upserts_only.removed.clear();
+        counts = apply_diff(store, upserts_only, kUpdateGeneration);
+    } else {
+        counts = apply_diff(store, diff, kUpdateGeneration);
+    }
     const double apply_seconds = clock.lap();
     if (counts.live == 0) {
         throw Failure(
