@@ -194,4 +194,135 @@ std::vector<row> model::project(uint32_t mode, uint32_t max_rows) const {
     return rows;
 }
 
+namespace {
+
+bool is_separator(char16_t u) {
+    return u == u'/' || u == u'\\';
+}
+
+// Position of the separator that the full path adds between directory and name, if any.
+size_t added_separator_at(std::u16string_view dir) {
+    if (dir.empty() || is_separator(dir.back())) {
+        return std::u16string_view::npos;
+    }
+    return dir.size();
+}
+
+// The host may write either separator where the full path has the added one.
+std::u16string as_written_against(std::u16string_view path, std::u16string_view dir) {
+    std::u16string p(path);
+    size_t at = added_separator_at(dir);
+    if (at < p.size() && p[at] == u'/') {
+        p[at] = u'\\';
+    }
+    return p;
+}
+
+bool names_path(std::u16string_view path, const entry& e) {
+    return equal_ci(as_written_against(path, e.dir), full_path(e.dir, e.name));
+}
+
+bool covers(std::u16string_view path, const entry& e) {
+    std::u16string full = full_path(e.dir, e.name);
+    std::u16string p = as_written_against(path, e.dir);
+    size_t n = p.size();
+    if (n > full.size() || !equal_ci(p, std::u16string_view(full).substr(0, n))) {
+        return false;
+    }
+    return n == full.size() || is_separator(p[n - 1]) || is_separator(full[n]);
+}
+
+uint32_t check_time(uint64_t v) {
+    constexpr uint64_t max_ticks = 0x2BCA2875F4373FFFull;
+    uint64_t kind = v >> 62;
+    uint64_t ticks = v & ((uint64_t{1} << 62) - 1);
+    if (kind == 0) {
+        return v == 0 ? 0 : 8;
+    }
+    if (ticks > max_ticks) {
+        return kind == 1 ? 9 : 8;
+    }
+    return 0;
+}
+
+bool holds_nul(std::u16string_view s) {
+    return s.find(u'\0') != std::u16string_view::npos;
+}
+
+}  // namespace
+
+uint32_t model::mutate(const std::vector<mutation>& batch) {
+    for (size_t i = 0; i < batch.size(); ++i) {
+        const mutation& m = batch[i];
+        if (m.reserved) {
+            return 1;
+        }
+        if (m.kind != mutation::upsert) {
+            if (m.path.empty() || holds_nul(m.path)) {
+                return 1;
+            }
+            continue;
+        }
+        if (uint32_t status = check_time(m.time_binary)) {
+            return status;
+        }
+        if (holds_nul(m.dir) || holds_nul(m.name) || m.name.empty()) {
+            return 1;
+        }
+        for (size_t j = 0; j < i; ++j) {
+            if (batch[j].kind == mutation::upsert && equal_ci(batch[j].dir, m.dir) &&
+                equal_ci(batch[j].name, m.name)) {
+                return 1;
+            }
+        }
+    }
+
+    // Removals act on the entries that were there before the batch.
+    std::vector<uint32_t> doomed;
+    for (uint32_t id = 0; id < entries_.size(); ++id) {
+        const entry& e = entries_[id];
+        if (e.deleted) {
+            continue;
+        }
+        bool hit = false;
+        for (const mutation& m : batch) {
+            switch (m.kind) {
+                case mutation::upsert:
+                    hit = equal_ci(m.dir, e.dir) && equal_ci(m.name, e.name);
+                    break;
+                case mutation::remove:
+                    hit = names_path(m.path, e);
+                    break;
+                case mutation::remove_tree:
+                    hit = covers(m.path, e);
+                    break;
+                case mutation::sweep:
+                    hit = m.generation != e.generation && covers(m.path, e);
+                    break;
+            }
+            if (hit) {
+                break;
+            }
+        }
+        if (hit) {
+            doomed.push_back(id);
+        }
+    }
+    size_t upserts = std::count_if(batch.begin(), batch.end(),
+                                   [](const mutation& m) { return m.kind == mutation::upsert; });
+    if (live_count() - doomed.size() + upserts > 300000) {
+        return 1;
+    }
+    for (uint32_t id : doomed) {
+        remove(id);
+    }
+    for (const mutation& m : batch) {
+        if (m.kind == mutation::upsert) {
+            uint32_t id = add(m.dir, m.name, m.timestamp, m.is_folder);
+            entries_[id].generation = m.generation;
+        }
+    }
+    return 0;
+}
+
 }  // namespace reference

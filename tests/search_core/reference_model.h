@@ -25,6 +25,21 @@ struct entry {
     int64_t timestamp = 0;
     uint32_t is_folder = 0;
     bool deleted = false;
+    uint32_t generation = 0;
+};
+
+// One record of a mutation batch, in readable form. `reserved` stands for any record the host
+// got wrong in a way the library refuses with 1.
+struct mutation {
+    enum kind_t { upsert = 1, remove = 2, remove_tree = 3, sweep = 4 } kind;
+    std::u16string dir;   // upsert
+    std::u16string name;  // upsert
+    std::u16string path;  // remove, remove_tree, sweep
+    int64_t timestamp = 0;
+    uint64_t time_binary = 0;
+    uint32_t generation = 0;
+    uint32_t is_folder = 0;
+    bool reserved = false;
 };
 
 struct hit {
@@ -57,6 +72,8 @@ class model {
     uint32_t add(const std::u16string& dir, const std::u16string& name, int64_t timestamp,
                  uint32_t is_folder);
     void remove(uint32_t id);
+    // Applies a batch all or nothing and returns its status: 0, or the first failing record's.
+    uint32_t mutate(const std::vector<mutation>& batch);
 
     const std::vector<entry>& entries() const { return entries_; }
     const std::vector<std::u16string>& dirs() const { return dirs_; }
