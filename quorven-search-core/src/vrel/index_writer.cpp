@@ -1,6 +1,6 @@
 // Any failure while the temporary file is written, or at the rename, deletes the temporary
-// file and leaves the target alone; only measuring the target after a successful rename can
-// still fail, and then the new file stays in place.
+// file and leaves the target alone; only measuring the target after a successful rename (and,
+// on POSIX, syncing its directory) can still fail, and then the new file stays in place.
 
 #include "vrel/index_writer.h"
 

@@ -52,7 +52,9 @@ qv::u32 read(const file_handle& file, qv::u8* into, qv::usize count, qv::usize* 
 qv::u32 write_all(const file_handle& file, const qv::u8* from, qv::usize count);
 // Forces the file's data to the disk.
 qv::u32 flush_to_disk(const file_handle& file);
-// Renames `from` over `to`, replacing it, and makes the rename durable before returning.
+// Renames `from` over `to`, replacing it, and makes the rename durable before returning. On
+// POSIX the directory is synced after the rename, so a failure there leaves the new file in
+// place.
 qv::u32 replace(const native_path& from, const native_path& to);
 // Deletes a file; a failure is not reported, since every caller goes on regardless.
 void remove(const native_path& path);
