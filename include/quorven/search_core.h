@@ -61,9 +61,16 @@
     QUORVEN_SC_STATIC_ASSERT(offsetof(type, field) == (off), \
                              #type "." #field " must be at offset " #off)
 
-/* Pointer <-> 64-bit record field conversions for the host. */
+/* Pointer <-> 64-bit record field conversions for the host (C++ casts in C++, so that hosts
+ * built with -Wold-style-cast stay clean). */
+#ifdef __cplusplus
+#define QUORVEN_SC_PTR_TO_U64(ptr) static_cast<uint64_t>(reinterpret_cast<uintptr_t>(ptr))
+#define QUORVEN_SC_HANDLE_FROM_U64(value) \
+    reinterpret_cast<quorven_search_core_handle>(static_cast<uintptr_t>(value))
+#else
 #define QUORVEN_SC_PTR_TO_U64(ptr) ((uint64_t)(uintptr_t)(ptr))
 #define QUORVEN_SC_HANDLE_FROM_U64(value) ((quorven_search_core_handle)(uintptr_t)(value))
+#endif
 
 /* ---------------------------------------------------------------------------------------------
  * Constants
@@ -118,7 +125,7 @@
 #define QUORVEN_SC_TIME_KIND_LOCAL_AMBIGUOUS 3u /* local time, second form; as kind 2 */
 /* time_binary of a UTC time given in ticks (ticks <= QUORVEN_SC_MAX_TICKS). */
 #define QUORVEN_SC_TIME_BINARY_UTC(ticks) \
-    ((((uint64_t)QUORVEN_SC_TIME_KIND_UTC) << QUORVEN_SC_TIME_KIND_SHIFT) | (uint64_t)(ticks))
+    ((UINT64_C(1) << QUORVEN_SC_TIME_KIND_SHIFT) | (UINT64_C(0) + (ticks)))
 
 /* Query scores, best first. */
 #define QUORVEN_SC_SCORE_EXACT 100u   /* name equals the query (case-insensitive) */
