@@ -85,6 +85,20 @@ TEST_F(VrelSave, PathsWithNulOrEqualPathsAreRefused) {
     EXPECT_FALSE(host::exists(upper));
 }
 
+// Creating the temporary file would empty the target and a failed save would delete it, so a
+// temporary path that is only another spelling of the target is refused like the same path.
+TEST_F(VrelSave, AnotherSpellingOfTheTargetIsRefusedUntouched) {
+    store s(sealed_store({{u"d", u"n", 1}}));
+    std::u16string dotted = host::join(host::join(dir_.path(), u"."), u"index.vrel");
+    EXPECT_EQ(save_store(s, target_, dotted).status, 1u);
+    EXPECT_EQ(save_store(s, dotted, target_).status, 1u);
+    EXPECT_EQ(*host::read_file(target_), old_);
+    // A temporary file left by an earlier save is another file, and is replaced as usual.
+    ASSERT_TRUE(host::write_file(temp_, old_));
+    EXPECT_EQ(save_store(s, target_, temp_).status, 0u);
+    EXPECT_FALSE(host::exists(temp_));
+}
+
 TEST_F(VrelSave, UnsealedOrEmptyStoresAreRefusedBeforeAnyFile) {
     store unsealed;
     EXPECT_EQ(add(unsealed, batch({{u"d", u"n", 1}})).status, 0u);

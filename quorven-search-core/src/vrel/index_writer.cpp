@@ -165,6 +165,11 @@ u32 save_index(const search_core& core, utf16_span target, utf16_span temp, u64 
     if (u32 status = file::make_native_path(temp, native_temp)) {
         return status;
     }
+    // Another spelling of the target (or a hard link to it) would be emptied by creating the
+    // temporary file and deleted on failure: refuse it as the same path is refused, untouched.
+    if (file::same_existing_file(native_temp, native_target)) {
+        return status_invalid_argument;
+    }
     if (u32 status = write_temp(native_temp, core, numbering, saved_at, poll)) {
         file::remove(native_temp);
         return status;

@@ -60,6 +60,9 @@ qv::u32 replace(const native_path& from, const native_path& to);
 void remove(const native_path& path);
 // The size of the file a path names.
 qv::u32 size_of_path(const native_path& path, qv::u64* bytes);
+// Whether two paths name one existing file (another spelling, or a hard link). Paths that name
+// no file, or that cannot be looked at, count as different.
+bool same_existing_file(const native_path& a, const native_path& b);
 
 // Zero-timeout wait on the host's cancel object: 0 go on, cancelled (5) when it is signalled,
 // invalid_argument (1) when it cannot be waited on.

@@ -289,6 +289,22 @@ u32 size_of_path(const native_path& path, u64* bytes) {
     return status_ok;
 }
 
+namespace {
+
+bool identify(const native_path& path, struct stat& info) {
+    location where;
+    return locate(path, where) && ::fstatat(where.dir, where.leaf, &info, 0) == 0;
+}
+
+}  // namespace
+
+bool same_existing_file(const native_path& a, const native_path& b) {
+    struct stat first;
+    struct stat second;
+    return identify(a, first) && identify(b, second) && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 u32 poll_cancel(u64 cancel_object) {
     if (cancel_object > static_cast<u64>(INT_MAX)) {
         return status_invalid_argument;

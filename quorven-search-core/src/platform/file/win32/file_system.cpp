@@ -234,6 +234,31 @@ u32 size_of_path(const native_path& path, u64* bytes) {
     return status_ok;
 }
 
+namespace {
+
+// Volume and file index of an existing file, read through an attributes-only handle.
+bool identify(const native_path& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, share_all, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    file_handle file;
+    adopt(h, file);
+    return GetFileInformationByHandle(h, &info) != 0;
+}
+
+}  // namespace
+
+bool same_existing_file(const native_path& a, const native_path& b) {
+    BY_HANDLE_FILE_INFORMATION first;
+    BY_HANDLE_FILE_INFORMATION second;
+    return identify(a, first) && identify(b, second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+}
+
 u32 poll_cancel(u64 cancel_object) {
     DWORD rc = WaitForSingleObject(reinterpret_cast<HANDLE>(static_cast<usize>(cancel_object)), 0);
     if (rc == WAIT_OBJECT_0) {
