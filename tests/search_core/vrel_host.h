@@ -17,6 +17,23 @@ using bytes = std::vector<uint8_t>;
 // The platform's path separator.
 char16_t separator();
 
+// Whether the file system takes names that differ only in letter case for one name.
+bool names_ignore_case();
+
+// The longest path the platform's classic file calls take, in units: beyond it a path needs
+// the platform's long-path handling.
+size_t classic_path_limit();
+
+// Whether the file system takes every path the library accepts: up to 0x7FFF units, unpaired
+// surrogates included. Linux and Windows do. Wine does not: it maps names onto Unix paths of
+// at most 4095 bytes, and has no encoding for an unpaired surrogate.
+bool takes_every_path();
+
+// An absolute path in the form in which a host passes its longest paths: unchanged on POSIX;
+// on Windows with the \\?\ prefix, since an absolute drive path of 0x7FFF units becomes too
+// long for the kernel once the library adds it.
+std::u16string longest_form(const std::u16string& absolute_path);
+
 // `dir`, a separator, then `name`.
 std::u16string join(const std::u16string& dir, std::u16string_view name);
 

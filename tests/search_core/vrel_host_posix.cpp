@@ -104,6 +104,22 @@ char16_t separator() {
     return u'/';
 }
 
+bool names_ignore_case() {
+    return false;
+}
+
+size_t classic_path_limit() {
+    return PATH_MAX;
+}
+
+bool takes_every_path() {
+    return true;
+}
+
+std::u16string longest_form(const std::u16string& absolute_path) {
+    return absolute_path;
+}
+
 std::u16string join(const std::u16string& dir, std::u16string_view name) {
     return dir + u'/' + std::u16string(name);
 }
