@@ -8,6 +8,7 @@
 
 #include <random>
 
+#include "mutation_fixture.h"
 #include "reference_model.h"
 #include "search_fixture.h"
 
@@ -90,7 +91,7 @@ class generator {
 };
 
 // A store and its model with the same entries, added in a few batches, then sealed, then some
-// entries deleted.
+// entries removed by their paths, which removes every entry at such a path.
 struct twin_stores {
     reference::model model;
     store library;
@@ -114,11 +115,22 @@ struct twin_stores {
         }
         flush();
         ASSERT_EQ(seal(library).status, 0u);
-        for (uint32_t id = 0; id < entry_count; ++id) {
+        std::vector<reference::mutation> removals;
+        mutations records;
+        for (const reference::entry& e : model.entries()) {
             if (gen.chance(15)) {
-                model.remove(id);
-                mark_deleted(library, id);
+                reference::mutation removal{};
+                removal.kind = reference::mutation::remove;
+                removal.path = reference::full_path(e.dir, e.name);
+                records.remove(removal.path);
+                removals.push_back(removal);
             }
+        }
+        if (!removals.empty()) {
+            ASSERT_EQ(model.mutate(removals), 0u);
+            auto result = mutate(library, records);
+            ASSERT_EQ(result.status, 0u);
+            ASSERT_EQ(result.live_count, model.live_count());
         }
     }
 };

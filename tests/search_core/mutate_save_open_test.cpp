@@ -14,35 +14,46 @@ using namespace test;
 using namespace test::vrel;
 
 // Saves the store and opens the file again.
-quorven_search_core_handle reopened(quorven_search_core_handle h, const host::temp_dir& dir) {
+quorven_search_core_open_vrel_result_v1 reopened(quorven_search_core_handle h,
+                                                 const host::temp_dir& dir) {
     auto saved = save_store(h, dir.file(u"index.vrel"), dir.file(u"index.tmp"));
     EXPECT_EQ(saved.status, 0u);
     auto opened = open_file(dir.file(u"index.vrel"));
     EXPECT_EQ(opened.status, 0u);
-    return QUORVEN_SC_HANDLE_FROM_U64(opened.handle);
+    return opened;
 }
 
 TEST(MutateThenSave, OpeningAgainDropsDeletedEntriesAndUnusedDirectories) {
     host::temp_dir dir;
-    store s(test::vrel::sealed_store({{u"C:\\gone", u"a", 1},
-                                      {u"C:\\keep", u"b", 2},
-                                      {u"C:\\gone", u"c", 3},
-                                      {u"C:\\keep", u"d", 4}}));
+    store s(sealed_store({{u"C:\\gone", u"a", 1},
+                          {u"C:\\keep", u"b", 2},
+                          {u"C:\\gone", u"c", 3},
+                          {u"C:\\keep", u"d", 4}}));
     mutations m;
     m.remove_tree(u"C:\\gone");
     m.upsert(u"D:\\new", u"e", 5, 9);
     m.upsert(u"C:\\keep", u"B", 6, 9);  // replaces b
-    ASSERT_EQ(mutate(s, m).status, 0u);
-    ASSERT_EQ(internals(s).entries.size(), 6u);
+    auto mutated = mutate(s, m);
+    ASSERT_EQ(mutated.status, 0u);
+    ASSERT_EQ(mutated.live_count + mutated.deleted_count, 6u);
 
-    store again(reopened(s, dir));
-    std::vector<stored_entry> expected = {
-        {u"C:\\keep", u"d", 4, utc(4), 0, 0, 0, 0},
-        {u"D:\\new", u"e", 5, utc(5), 1, 0, 0, 0},
-        {u"C:\\keep", u"B", 6, utc(6), 0, 0, 0, 0},
-    };
-    EXPECT_EQ(entries_of(again), expected);
-    EXPECT_EQ(dirs_of(again), (std::vector<std::u16string>{u"C:\\keep", u"D:\\new"}));
+    auto opened = reopened(s, dir);
+    store again(QUORVEN_SC_HANDLE_FROM_U64(opened.handle));
+    // The file holds the live entries in order, directories numbered by first use.
+    EXPECT_EQ(*host::read_file(dir.file(u"index.vrel")), file_builder()
+                                                             .header(2, opened.saved_at)
+                                                             .dir("C:\\keep")
+                                                             .dir("D:\\new")
+                                                             .u32(3)
+                                                             .entry(0, "d", 0, utc(4))
+                                                             .entry(1, "e", 0, utc(5))
+                                                             .entry(0, "B", 0, utc(6))
+                                                             .bytes());
+    EXPECT_EQ(copied_entries(again),
+              (std::vector<std::optional<copied_entry>>{copied_entry{u"C:\\keep", u"d", 4, 0},
+                                                        copied_entry{u"D:\\new", u"e", 5, 0},
+                                                        copied_entry{u"C:\\keep", u"B", 6, 0}}));
+    EXPECT_EQ(counts(again).dir_count, 2u);
     auto figures = stats(again);
     EXPECT_EQ(figures.live_count, 3u);
     EXPECT_EQ(figures.dir_count, 2u);
@@ -59,7 +70,7 @@ TEST(MutateThenSave, OpeningAgainDropsDeletedEntriesAndUnusedDirectories) {
 
 TEST(MutateThenSave, AFullNamePoolEmptiesOnlyThroughSaveAndOpen) {
     host::temp_dir dir;
-    store s(test::vrel::sealed_store({{u"C:\\a", u"x"}}));
+    store s(sealed_store({{u"C:\\a", u"x"}}));
     const std::u16string big(0x100000, u'n');
     auto replace = [&](quorven_search_core_handle h) {
         mutations m;
@@ -69,38 +80,42 @@ TEST(MutateThenSave, AFullNamePoolEmptiesOnlyThroughSaveAndOpen) {
     while (replace(s) == 0) {
     }
     EXPECT_EQ(replace(s), 1u);  // stays full: deleted names keep their units
-    store again(reopened(s, dir));
-    EXPECT_EQ(internals(again).name_pool.size(), 1u + 0x100000u);  // "x" and the last big name
+    store again(QUORVEN_SC_HANDLE_FROM_U64(reopened(s, dir).handle));
+    EXPECT_EQ(stats(again).name_pool_bytes, (1u + 0x100000u) * 2);  // "x" and the last big name
     EXPECT_EQ(replace(again), 0u);
 }
 
 TEST(MutateThenSave, SweepRemovesEntriesOpenedFromAFile) {
     host::temp_dir dir;
-    store s(test::vrel::sealed_store({{u"C:\\t", u"old"}, {u"C:\\u", u"other"}}));
+    store s(sealed_store({{u"C:\\t", u"old"}, {u"C:\\u", u"other"}}));
     mutations fresh;
     fresh.upsert(u"C:\\t", u"new", 1, 4);
     ASSERT_EQ(mutate(s, fresh).status, 0u);
-    store again(reopened(s, dir));
-    // Every entry of an opened store has generation 0, the new one included.
-    for (const stored_entry& e : entries_of(again)) {
-        EXPECT_EQ(e.generation, 0u);
-    }
+    store again(QUORVEN_SC_HANDLE_FROM_U64(reopened(s, dir).handle));
+    // Every entry of an opened store has generation 0, the new one included: a sweep that
+    // keeps generation 0 keeps them all.
+    mutations keep_zero;
+    keep_zero.sweep(u"C:\\", 0);
+    auto kept = mutate(again, keep_zero);
+    ASSERT_EQ(kept.status, 0u);
+    EXPECT_EQ(kept.live_count, 3u);
+    EXPECT_EQ(kept.deleted_count, 0u);
+
     mutations renew;
     renew.upsert(u"C:\\t", u"new", 2, 5);
     renew.sweep(u"C:\\t", 5);
     auto result = mutate(again, renew);
     ASSERT_EQ(result.status, 0u);
     EXPECT_EQ(result.live_count, 2u);  // C:\t\new of generation 5 and C:\u\other
-    std::vector<stored_entry> live;
-    for (const stored_entry& e : entries_of(again)) {
-        if (e.deleted == 0) {
-            live.push_back(e);
-        }
-    }
+    auto live = live_entries(again);
     ASSERT_EQ(live.size(), 2u);
     EXPECT_EQ(live[0].name, u"other");
     EXPECT_EQ(live[1].name, u"new");
-    EXPECT_EQ(live[1].generation, 5u);
+    EXPECT_EQ(live[1].timestamp, 2);
+    // The upserted entry carries generation 5: sweeping for 5 again keeps it.
+    mutations sweep_again;
+    sweep_again.sweep(u"C:\\t", 5);
+    EXPECT_EQ(mutate(again, sweep_again).live_count, 2u);
 }
 
 }  // namespace

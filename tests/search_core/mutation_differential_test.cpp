@@ -178,13 +178,13 @@ void run_sequence(uint32_t seed, uint32_t batches) {
     for (uint32_t n = 0; n < batches; ++n) {
         std::vector<mutation> batch = maker.make(n + 1);
         SCOPED_TRACE(testing::Message() << "seed " << seed << ", batch " << n);
-        auto before = snapshot(twins.library);
+        auto before = visible(twins.library);
         uint32_t expected = twins.model.mutate(batch);
         auto result = mutate(twins.library, to_records(batch));
         ASSERT_EQ(result.status, expected);
         if (expected != 0) {
             ++refused;
-            ASSERT_TRUE(snapshot(twins.library) == before);
+            ASSERT_TRUE(visible(twins.library) == before);
             EXPECT_EQ(result.applied, 0u);
         } else {
             ++applied;

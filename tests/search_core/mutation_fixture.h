@@ -1,11 +1,10 @@
-// Building mutation batches from readable strings, and a snapshot of everything a store holds,
-// to show that a rejected batch changed nothing.
+// Building mutation batches from readable strings.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "lib/store.h"
 #include "store_fixture.h"
 
 namespace test {
@@ -85,37 +84,15 @@ inline quorven_search_core_mutate_batch_result_v1 mutate(quorven_search_core_han
     return result;
 }
 
-// Every element of the store's arrays (lengths, not capacities) and its counters.
-struct store_snapshot {
-    std::vector<uint8_t> entries;
-    std::vector<quorven::search_core::dir_span> dirs;
-    std::u16string dir_pool;
-    std::u16string name_pool;
-    uint64_t live_count = 0;
-    uint8_t sealed = 0;
-
-    bool operator==(const store_snapshot& o) const {
-        return entries == o.entries && dir_pool == o.dir_pool && name_pool == o.name_pool &&
-               live_count == o.live_count && sealed == o.sealed && dirs.size() == o.dirs.size() &&
-               std::equal(dirs.begin(), dirs.end(), o.dirs.begin(), [](auto& a, auto& b) {
-                   return a.offset == b.offset && a.length == b.length;
-               });
+// Removes the live entries at the given full paths, as a host does when files go away.
+inline void remove_paths(quorven_search_core_handle store,
+                         std::initializer_list<std::u16string> paths) {
+    mutations m;
+    for (const std::u16string& path : paths) {
+        m.remove(path);
     }
-};
-
-inline store_snapshot snapshot(quorven_search_core_handle handle) {
-    const auto& core = *reinterpret_cast<const quorven::search_core::search_core*>(handle);
-    store_snapshot s;
-    const auto* e = reinterpret_cast<const uint8_t*>(core.entries.data());
-    s.entries.assign(e, e + core.entries.size() * sizeof(quorven::search_core::entry_record));
-    s.dirs.assign(core.dir_table.begin(), core.dir_table.end());
-    s.dir_pool.assign(reinterpret_cast<const char16_t*>(core.dir_pool.data()),
-                      core.dir_pool.size());
-    s.name_pool.assign(reinterpret_cast<const char16_t*>(core.name_pool.data()),
-                       core.name_pool.size());
-    s.live_count = core.live_count;
-    s.sealed = core.sealed;
-    return s;
+    auto result = mutate(store, m);
+    ASSERT_EQ(result.status, 0u);
 }
 
 }  // namespace test

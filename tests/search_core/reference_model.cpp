@@ -111,10 +111,6 @@ uint32_t model::add(const std::u16string& dir, const std::u16string& name, int64
     return static_cast<uint32_t>(entries_.size() - 1);
 }
 
-void model::remove(uint32_t id) {
-    entries_.at(id).deleted = true;
-}
-
 uint32_t model::live_count() const {
     return static_cast<uint32_t>(
         std::count_if(entries_.begin(), entries_.end(), [](const entry& e) { return !e.deleted; }));
@@ -308,13 +304,13 @@ uint32_t model::mutate(const std::vector<mutation>& batch) {
             doomed.push_back(id);
         }
     }
-    size_t upserts = std::count_if(batch.begin(), batch.end(),
-                                   [](const mutation& m) { return m.kind == mutation::upsert; });
+    auto upserts = static_cast<size_t>(std::count_if(
+        batch.begin(), batch.end(), [](const mutation& m) { return m.kind == mutation::upsert; }));
     if (live_count() - doomed.size() + upserts > 300000) {
         return 1;
     }
     for (uint32_t id : doomed) {
-        remove(id);
+        entries_.at(id).deleted = true;
     }
     for (const mutation& m : batch) {
         if (m.kind == mutation::upsert) {

@@ -71,7 +71,6 @@ class model {
     // equal_ci are one directory, spelled as first added.
     uint32_t add(const std::u16string& dir, const std::u16string& name, int64_t timestamp,
                  uint32_t is_folder);
-    void remove(uint32_t id);
     // Applies a batch all or nothing and returns its status: 0, or the first failing record's.
     uint32_t mutate(const std::vector<mutation>& batch);
 

@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <numeric>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "lib/store.h"
 #include "quorven/search_core.h"
 #include "store_fixture.h"
 
@@ -35,18 +36,6 @@ bool all_untouched(const std::vector<T>& items) {
         }
     }
     return true;
-}
-
-inline quorven::search_core::search_core& internals(quorven_search_core_handle h) {
-    return *reinterpret_cast<quorven::search_core::search_core*>(h);
-}
-
-// Deletion as a mutation batch leaves it: the entry stays, flagged, and is no longer live.
-inline void mark_deleted(quorven_search_core_handle h, uint32_t id) {
-    auto& core = internals(h);
-    ASSERT_EQ(core.entries[id].deleted, 0u);
-    core.entries[id].deleted = 1;
-    core.live_count -= 1;
 }
 
 struct query_call {
@@ -167,21 +156,105 @@ inline quorven_search_core_handle sealed_store(const std::vector<entry>& entries
 }
 
 // A sealed store of `count` files named "f" with timestamps 0, 1, ..., all in one directory of
-// `dir_units` units. Only the first comes through add_batch; the others are copies of its record
-// with their own timestamps, because interning a long path once per entry would take seconds.
+// `dir_units` units. The records all name one span of the batch text, so the directory is
+// interned once however long it is.
 inline quorven_search_core_handle one_directory_store(uint32_t count, uint32_t dir_units) {
     quorven_search_core_handle h = create_store(count);
-    EXPECT_EQ(add(h, batch({{std::u16string(dir_units, u'd'), u"f", 0}})).status, 0u);
-    auto& core = internals(h);
-    for (uint32_t i = 1; i < count; ++i) {
-        quorven::search_core::entry_record record = core.entries[0];
-        record.timestamp = i;
-        record.time_binary = i | quorven::search_core::time_kind_batch;
-        EXPECT_TRUE(core.entries.push_back(record));
+    batch b;
+    b.text() = std::u16string(dir_units, u'd') + u"f";
+    b.records().assign(count, {0, dir_units, dir_units, 1, 0, 0, 0});
+    for (uint32_t i = 0; i < count; ++i) {
+        b.records()[i].timestamp = i;
     }
-    core.live_count = count;
+    EXPECT_EQ(add(h, b).status, 0u);
     EXPECT_EQ(seal(h).status, 0u);
     return h;
+}
+
+// A sealed store's counts, deleted entries included: a second seal reports them and changes
+// nothing.
+inline quorven_search_core_seal_result_v1 counts(quorven_search_core_handle h) {
+    EXPECT_EQ(stats(h).sealed, 1u) << "counts are read from sealed stores only";
+    auto again = seal(h);
+    EXPECT_EQ(again.status, 4u);
+    return again;
+}
+
+// One entry as copy_entries shows it.
+struct copied_entry {
+    std::u16string dir;
+    std::u16string name;
+    int64_t timestamp = 0;
+    uint32_t is_folder = 0;
+    bool operator==(const copied_entry&) const = default;
+};
+
+inline std::vector<copied_entry> copy_of(quorven_search_core_handle h,
+                                         const std::vector<uint32_t>& ids) {
+    std::vector<copied_entry> out;
+    auto sized = run_copy(h, ids, 0);
+    if (sized.status != 3) {
+        EXPECT_EQ(sized.status, 0u);  // only an empty text fits in no text
+        return out;
+    }
+    auto call = run_copy(h, ids, sized.result.text_units);
+    EXPECT_EQ(call.status, 0u);
+    for (size_t i = 0; i < call.result.row_count; ++i) {
+        out.push_back({call.dir(i), call.name(i), call.rows[i].timestamp, call.rows[i].is_folder});
+    }
+    return out;
+}
+
+// Every entry of a sealed store by id, as copy_entries shows it; an entry that copy refuses
+// (a deleted one) as nullopt.
+inline std::vector<std::optional<copied_entry>> copied_entries(quorven_search_core_handle h) {
+    std::vector<uint32_t> ids(counts(h).entry_count);
+    std::iota(ids.begin(), ids.end(), 0u);
+    std::vector<std::optional<copied_entry>> out(ids.size());
+    if (ids.empty()) {
+        return out;
+    }
+    if (run_copy(h, ids, 0).status != 1) {
+        auto all = copy_of(h, ids);
+        std::copy(all.begin(), all.end(), out.begin());
+        return out;
+    }
+    for (uint32_t id : ids) {
+        if (run_copy(h, {id}, 0).status != 1) {
+            out[id] = copy_of(h, {id}).at(0);
+        }
+    }
+    return out;
+}
+
+// The live entries of a sealed store in id order.
+inline std::vector<copied_entry> live_entries(quorven_search_core_handle h) {
+    std::vector<copied_entry> out;
+    for (const auto& e : copied_entries(h)) {
+        if (e) {
+            out.push_back(*e);
+        }
+    }
+    return out;
+}
+
+// All that the exports show of a sealed store: its figures, its counts and every entry.
+struct visible_state {
+    std::vector<unsigned char> figures;
+    uint32_t entry_count = 0;
+    uint32_t dir_count = 0;
+    std::vector<std::optional<copied_entry>> entries;
+    bool operator==(const visible_state&) const = default;
+};
+
+inline visible_state visible(quorven_search_core_handle h) {
+    visible_state v;
+    v.figures = bytes_of(stats(h));
+    auto c = counts(h);
+    v.entry_count = c.entry_count;
+    v.dir_count = c.dir_count;
+    v.entries = copied_entries(h);
+    return v;
 }
 
 }  // namespace test

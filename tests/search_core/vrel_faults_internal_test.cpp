@@ -6,6 +6,7 @@
 
 #include "platform/file/file_seam.h"
 #include "qv/alloc_seam.h"
+#include "store_internals.h"
 #include "vrel_fixture.h"
 
 namespace {
@@ -129,8 +130,8 @@ TEST_P(VrelFaults, EachAllocationOfAnOpenFailingInTurn) {
     EXPECT_EQ(qv::alloc_seam::live_blocks(), baseline);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, VrelFaults, ::testing::Bool(), [](const auto& info) {
-    return info.param ? "SeveralBuffers" : "OneBuffer";
+INSTANTIATE_TEST_SUITE_P(Sizes, VrelFaults, ::testing::Bool(), [](const auto& instance) {
+    return instance.param ? "SeveralBuffers" : "OneBuffer";
 });
 
 }  // namespace

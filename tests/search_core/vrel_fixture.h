@@ -1,5 +1,5 @@
-// Helpers of the index-file tests: calling open and save with readable arguments, crafting
-// files byte by byte, and reading a store's contents back through its internals.
+// Helpers of the index-file tests: calling open and save with readable arguments, and crafting
+// files byte by byte.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,14 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "lib/store.h"
 #include "quorven/search_core.h"
-#include "store_fixture.h"
+#include "search_fixture.h"
 #include "vrel_host.h"
 
 namespace test::vrel {
-
-namespace sc = quorven::search_core;
 
 constexpr uint64_t utc(uint64_t ticks) {
     return QUORVEN_SC_TIME_BINARY_UTC(ticks);
@@ -80,59 +77,13 @@ inline quorven_search_core_save_vrel_result_v1 save_store(quorven_search_core_ha
     return result;
 }
 
-// A sealed store of the given entries.
-inline quorven_search_core_handle sealed_store(const std::vector<entry>& entries) {
-    quorven_search_core_handle h = create_store();
-    if (!entries.empty()) {
-        EXPECT_EQ(add(h, batch(entries)).status, 0u);
-    }
-    EXPECT_EQ(seal(h).status, 0u);
-    return h;
-}
-
-inline sc::search_core& internals(quorven_search_core_handle h) {
-    return *reinterpret_cast<sc::search_core*>(h);
-}
-
-// Marks entry `id` deleted, as a mutation batch would.
-inline void delete_entry(quorven_search_core_handle h, uint32_t id) {
-    sc::search_core& core = internals(h);
-    core.entries[id].deleted = 1;
-    --core.live_count;
-}
-
-// One entry as the store holds it, texts resolved.
-struct stored_entry {
-    std::u16string dir;
-    std::u16string name;
-    int64_t timestamp;
-    uint64_t time_binary;
-    uint32_t dir_id;
-    uint32_t generation;
-    uint32_t is_folder;
-    uint32_t deleted;
-    bool operator==(const stored_entry&) const = default;
-};
-
-inline std::u16string text_of(sc::utf16_span span) {
-    return std::u16string(reinterpret_cast<const char16_t*>(span.units), span.length);
-}
-
-inline std::vector<stored_entry> entries_of(quorven_search_core_handle h) {
-    const sc::search_core& core = internals(h);
-    std::vector<stored_entry> out;
-    for (const sc::entry_record& e : core.entries) {
-        out.push_back({text_of(sc::dir_text(core, e.dir_id)), text_of(sc::name_text(core, e)),
-                       e.timestamp, e.time_binary, e.dir_id, e.generation, e.is_folder, e.deleted});
-    }
-    return out;
-}
-
-inline std::vector<std::u16string> dirs_of(quorven_search_core_handle h) {
-    const sc::search_core& core = internals(h);
-    std::vector<std::u16string> out;
-    for (uint32_t id = 0; id < core.dir_table.size(); ++id) {
-        out.push_back(text_of(sc::dir_text(core, id)));
+// A store of `count` entries spread over `dirs` directories.
+inline std::vector<entry> many_entries(uint32_t count, uint32_t dirs) {
+    std::vector<entry> out;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string number = std::to_string(i % dirs);
+        out.push_back({u"C:\\d" + std::u16string(number.begin(), number.end()),
+                       u"name" + std::u16string(1 + i % 7, u'n'), i, 0});
     }
     return out;
 }
@@ -188,6 +139,15 @@ class file_builder {
   private:
     host::bytes bytes_;
 };
+
+// A file's bytes with another saved_at in the header: two saves of one store differ in nothing
+// else.
+inline host::bytes with_saved_at(host::bytes file, uint64_t saved_at) {
+    for (size_t i = 0; i < 8 && 8 + i < file.size(); ++i) {
+        file[8 + i] = static_cast<uint8_t>(saved_at >> (8 * i));
+    }
+    return file;
+}
 
 // One directory "d" and one entry "n": the smallest useful valid file.
 inline host::bytes minimal_file() {
