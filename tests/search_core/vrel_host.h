@@ -63,6 +63,21 @@ bool make_dir(const std::u16string& path);
 std::u16string make_deep_dirs(const std::u16string& base, int levels, int name_units,
                               char16_t fill = u'd');
 
+// An existing file held open, as another program holds it, for the life of the object: on
+// Windows without sharing, so that meanwhile nobody else can open, replace or delete it; on
+// POSIX an open file stops none of these.
+class held_file {
+  public:
+    explicit held_file(const std::u16string& path);
+    ~held_file();
+    held_file(const held_file&) = delete;
+    held_file& operator=(const held_file&) = delete;
+
+  private:
+    int64_t handle_;
+};
+bool held_files_lock_others_out();
+
 // A waitable object that cancels an index-file operation once signalled.
 class cancel_object {
   public:

@@ -220,6 +220,23 @@ std::u16string make_deep_dirs(const std::u16string& base, int levels, int name_u
     return path;
 }
 
+held_file::held_file(const std::u16string& path) {
+    handle_ = at_parent(path, [](int dir, const char* leaf) {
+        return dir >= 0 ? openat(dir, leaf, O_RDONLY | O_CLOEXEC) : -1;
+    });
+    if (handle_ < 0) {
+        throw std::runtime_error("open failed");
+    }
+}
+
+held_file::~held_file() {
+    close(static_cast<int>(handle_));
+}
+
+bool held_files_lock_others_out() {
+    return false;
+}
+
 cancel_object::cancel_object() {
     int fd = eventfd(0, EFD_CLOEXEC);
     if (fd < 0) {

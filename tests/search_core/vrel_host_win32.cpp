@@ -225,6 +225,23 @@ std::u16string make_deep_dirs(const std::u16string& base, int levels, int name_u
     return path;
 }
 
+held_file::held_file(const std::u16string& path) {
+    HANDLE h =
+        CreateFileW(kernel_path(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("CreateFileW failed, error " + std::to_string(GetLastError()));
+    }
+    handle_ = static_cast<int64_t>(reinterpret_cast<intptr_t>(h));
+}
+
+held_file::~held_file() {
+    CloseHandle(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle_)));
+}
+
+bool held_files_lock_others_out() {
+    return true;
+}
+
 cancel_object::cancel_object() {
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (event == nullptr) {

@@ -107,6 +107,24 @@ TEST_F(VrelSave, AnotherSpellingOfTheTargetIsRefusedUntouched) {
     EXPECT_FALSE(host::exists(temp_));
 }
 
+// Where an open file cannot be replaced, the rename fails: the target stays as it was and the
+// temporary file goes. Where it can, the save goes through.
+TEST_F(VrelSave, ATargetHeldOpenByAnotherProgram) {
+    store s(sealed_store({{u"d", u"n", 1}}));
+    {
+        host::held_file held(target_);
+        uint32_t expected = host::held_files_lock_others_out() ? 7 : 0;
+        EXPECT_EQ(save_store(s, target_, temp_).status, expected);
+        EXPECT_FALSE(host::exists(temp_));
+        EXPECT_EQ(open_status(target_), expected);
+    }
+    if (host::held_files_lock_others_out()) {
+        expect_untouched();
+    } else {
+        EXPECT_EQ(open_status(target_), 0u);
+    }
+}
+
 TEST_F(VrelSave, UnsealedOrEmptyStoresAreRefusedBeforeAnyFile) {
     store unsealed;
     EXPECT_EQ(add(unsealed, batch({{u"d", u"n", 1}})).status, 0u);
