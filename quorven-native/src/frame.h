@@ -98,6 +98,28 @@ class call_report {
     u32& steps_;
 };
 
+// The frame of an export after its result check: reset the result, then refuse a missing
+// request or one that breaks its rules (status 1 or 2), then do the work. `reset` presets the
+// export's step fields; `check` gives 0 or the failing status.
+template <typename Request, typename Result, typename Reset, typename Check, typename Work>
+u32 run_checked(const Request* request, Result* result, u32 version, Reset reset, Check check,
+                Work work) {
+    u32 header = check_result(result, version);
+    if (header != status_ok) {
+        return header;
+    }
+    reset(*result);
+    call_report report = call_report::of(*result);
+    if (request == nullptr) {
+        return report.reject(status_invalid_argument);
+    }
+    u32 checked = check(*request);
+    if (checked != status_ok) {
+        return report.reject(checked);
+    }
+    return work(*request, *result, report);
+}
+
 // String rules, except the scan for 0 units, which happens when the string is copied.
 bool required_string_valid(const quorven_utf16_string& text);
 bool optional_string_valid(const quorven_utf16_string& text);

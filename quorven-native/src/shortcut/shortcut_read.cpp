@@ -46,17 +46,8 @@ u32 load_and_read(const quorven_shortcut_request_v2& request, const u32* resolve
     }
 
     apartment com;
-    report.start(QUORVEN_SHORTCUT_STEP_COM_INIT);
-    if (!com.join(flags::multithreaded, result.hr_com_init, report)) {
-        return report.status();
-    }
     link_object object;
-    report.start(QUORVEN_SHORTCUT_STEP_CREATE_LINK);
-    if (!create_link_object(object, result.hr_create_link, report)) {
-        return report.status();
-    }
-    report.start(QUORVEN_SHORTCUT_STEP_LOAD);
-    if (!load_link_file(object, path.get(), result.hr_load, report)) {
+    if (!open_link_file(com, object, path.get(), result, report)) {
         return report.status();
     }
     if (resolve_timeout_ms != nullptr) {
@@ -87,37 +78,19 @@ using namespace quorven::native;
 
 extern "C" u32 quorven_shortcut_read_v2(const quorven_shortcut_request_v2* request,
                                         quorven_shortcut_read_result_v2* result) {
-    u32 header = check_result(result, QUORVEN_SHORTCUT_RECORD_VERSION);
-    if (header != status_ok) {
-        return header;
-    }
-    reset_read_result(*result);
-    call_report report = call_report::of(*result);
-    if (request == nullptr) {
-        return report.reject(status_invalid_argument);
-    }
-    u32 checked = check_read_request(*request);
-    if (checked != status_ok) {
-        return report.reject(checked);
-    }
-    return load_and_read(*request, nullptr, *result, report);
+    return run_checked(
+        request, result, QUORVEN_SHORTCUT_RECORD_VERSION, reset_read_result, check_read_request,
+        [](const quorven_shortcut_request_v2& r, quorven_shortcut_read_result_v2& out,
+           call_report& report) { return load_and_read(r, nullptr, out, report); });
 }
 
 extern "C" u32 quorven_shortcut_resolve_no_ui_v2(const quorven_shortcut_resolve_request_v2* request,
                                                  quorven_shortcut_read_result_v2* result) {
-    u32 header = check_result(result, QUORVEN_SHORTCUT_RECORD_VERSION);
-    if (header != status_ok) {
-        return header;
-    }
-    reset_read_result(*result);
-    call_report report = call_report::of(*result);
-    if (request == nullptr) {
-        return report.reject(status_invalid_argument);
-    }
-    u32 checked = check_resolve_request(*request);
-    if (checked != status_ok) {
-        return report.reject(checked);
-    }
-    u32 timeout_ms = request->timeout_ms;
-    return load_and_read(request->shortcut, &timeout_ms, *result, report);
+    return run_checked(request, result, QUORVEN_SHORTCUT_RECORD_VERSION, reset_read_result,
+                       check_resolve_request,
+                       [](const quorven_shortcut_resolve_request_v2& r,
+                          quorven_shortcut_read_result_v2& out, call_report& report) {
+                           u32 timeout_ms = r.timeout_ms;
+                           return load_and_read(r.shortcut, &timeout_ms, out, report);
+                       });
 }

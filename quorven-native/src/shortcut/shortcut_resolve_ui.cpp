@@ -34,17 +34,8 @@ u32 resolve_with_ui(const quorven_shortcut_resolve_ui_request_v2& request,
     result.resolve_flags = resolve_ui_flags;
 
     apartment com;
-    report.start(QUORVEN_SHORTCUT_STEP_COM_INIT);
-    if (!com.join(flags::multithreaded, result.hr_com_init, report)) {
-        return report.status();
-    }
     link_object object;
-    report.start(QUORVEN_SHORTCUT_STEP_CREATE_LINK);
-    if (!create_link_object(object, result.hr_create_link, report)) {
-        return report.status();
-    }
-    report.start(QUORVEN_SHORTCUT_STEP_LOAD);
-    if (!load_link_file(object, path.get(), result.hr_load, report)) {
+    if (!open_link_file(com, object, path.get(), result, report)) {
         return report.status();
     }
     report.start(QUORVEN_SHORTCUT_STEP_RESOLVE);
@@ -65,18 +56,6 @@ using namespace quorven::native;
 extern "C" u32 quorven_shortcut_resolve_with_ui_v2(
     const quorven_shortcut_resolve_ui_request_v2* request,
     quorven_shortcut_resolve_ui_result_v2* result) {
-    u32 header = check_result(result, QUORVEN_SHORTCUT_RECORD_VERSION);
-    if (header != status_ok) {
-        return header;
-    }
-    reset_resolve_ui_result(*result);
-    call_report report = call_report::of(*result);
-    if (request == nullptr) {
-        return report.reject(status_invalid_argument);
-    }
-    u32 checked = check_resolve_ui_request(*request);
-    if (checked != status_ok) {
-        return report.reject(checked);
-    }
-    return resolve_with_ui(*request, *result, report);
+    return run_checked(request, result, QUORVEN_SHORTCUT_RECORD_VERSION, reset_resolve_ui_result,
+                       check_resolve_ui_request, resolve_with_ui);
 }

@@ -133,18 +133,6 @@ using namespace quorven::native;
 
 extern "C" u32 quorven_shortcut_write_v2(const quorven_shortcut_request_v2* request,
                                          quorven_shortcut_write_result_v2* result) {
-    u32 header = check_result(result, QUORVEN_SHORTCUT_RECORD_VERSION);
-    if (header != status_ok) {
-        return header;
-    }
-    reset_write_result(*result);
-    call_report report = call_report::of(*result);
-    if (request == nullptr) {
-        return report.reject(status_invalid_argument);
-    }
-    u32 checked = check_write_request(*request);
-    if (checked != status_ok) {
-        return report.reject(checked);
-    }
-    return write_shortcut(*request, *result, report);
+    return run_checked(request, result, QUORVEN_SHORTCUT_RECORD_VERSION, reset_write_result,
+                       check_write_request, write_shortcut);
 }
