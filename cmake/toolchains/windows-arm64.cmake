@@ -1,26 +1,5 @@
-# Cross build of the Windows DLLs with clang-19 and the mingw-w64 headers only: no C or C++
-# runtime is linked, so the libraries stay freestanding.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR aarch64)
-set(CMAKE_C_COMPILER clang-19)
-set(CMAKE_CXX_COMPILER clang++-19)
-set(CMAKE_C_COMPILER_TARGET aarch64-w64-mingw32)
-set(CMAKE_CXX_COMPILER_TARGET aarch64-w64-mingw32)
-set(CMAKE_RC_COMPILER llvm-rc-19)
-set(CMAKE_AR llvm-ar-19)
-set(CMAKE_RANLIB llvm-ranlib-19)
-# There is no runtime to link a test program against.
-set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
-# The mingw-w64 headers (Windows SDK declarations); clang does not search them by default.
-set(CMAKE_C_FLAGS_INIT "-isystem /usr/share/mingw-w64/include")
-set(CMAKE_CXX_FLAGS_INIT "-isystem /usr/share/mingw-w64/include")
-set(CMAKE_C_STANDARD_LIBRARIES "")
-set(CMAKE_CXX_STANDARD_LIBRARIES "")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -nostdlib")
-set(QUORVEN_DLLTOOL llvm-dlltool-19)
+# The shipped target: Windows on 64-bit ARM.
+set(QUORVEN_WINDOWS_PROCESSOR aarch64)
 set(QUORVEN_DLLTOOL_MACHINE arm64)
-set(QUORVEN_READOBJ llvm-readobj-19)
 set(QUORVEN_EXPECTED_MACHINE IMAGE_FILE_MACHINE_ARM64)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/windows-clang.cmake)
