@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host_records.h"
 #include "quorven/native.h"
 #include "win_standin/script.h"
 #include "win_standin/shell_link_script.h"
@@ -17,33 +18,9 @@ namespace native_test {
 inline const std::u16string link_path = u"C:\\Users\\ada\\Desktop\\Editor.lnk";
 
 inline quorven_utf16_string string_of(const std::u16string& text) {
-    quorven_utf16_string out{};
-    out.pointer = text.empty() ? 0 : QUORVEN_NATIVE_PTR_TO_U64(text.data());
-    out.length = static_cast<uint32_t>(text.size());
-    return out;
+    return native_records::string_of(text);
 }
-
-// A caller buffer of `capacity` units, pre-filled with a marker so that untouched is visible.
-struct host_buffer {
-    explicit host_buffer(uint32_t capacity) : units(capacity, u'#') {}
-    quorven_utf16_buffer record() {
-        quorven_utf16_buffer out{};
-        out.pointer = units.empty() ? 0 : QUORVEN_NATIVE_PTR_TO_U64(units.data());
-        out.capacity = static_cast<uint32_t>(units.size());
-        return out;
-    }
-    // The terminated value written into the buffer.
-    std::u16string value() const { return std::u16string(units.data()); }
-    bool untouched() const {
-        for (char16_t unit : units) {
-            if (unit != u'#') {
-                return false;
-            }
-        }
-        return true;
-    }
-    std::vector<char16_t> units;
-};
+using host_buffer = native_records::host_buffer<char16_t>;
 
 // A read request with its five buffers.
 struct read_request {

@@ -10,37 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "host_records.h"
 #include "quorven/native.h"
 
 namespace wine_native_test {
 
 inline quorven_utf16_string string_of(const std::wstring& text) {
-    quorven_utf16_string out{};
-    out.pointer = text.empty() ? 0 : QUORVEN_NATIVE_PTR_TO_U64(text.data());
-    out.length = static_cast<uint32_t>(text.size());
-    return out;
+    return native_records::string_of(text);
 }
-
-// A caller buffer pre-filled with a marker, so that a buffer the library left alone shows.
-struct host_buffer {
-    explicit host_buffer(uint32_t capacity) : units(capacity, L'#') {}
-    quorven_utf16_buffer record() {
-        quorven_utf16_buffer out{};
-        out.pointer = units.empty() ? 0 : QUORVEN_NATIVE_PTR_TO_U64(units.data());
-        out.capacity = static_cast<uint32_t>(units.size());
-        return out;
-    }
-    std::wstring value() const { return std::wstring(units.data()); }
-    bool untouched() const {
-        for (wchar_t unit : units) {
-            if (unit != L'#') {
-                return false;
-            }
-        }
-        return true;
-    }
-    std::vector<wchar_t> units;
-};
+using host_buffer = native_records::host_buffer<wchar_t>;
 
 // The five values of a shortcut and its icon index.
 struct link_values {
