@@ -110,6 +110,23 @@ std::uint64_t buffer_address(std::vector<T>& buffer) {
     return address_of(buffer.data());
 }
 
+// Makes a call whose result text goes into `text`. A buffer that turns out short costs one more
+// call, with the buffer grown to the size the library reported.
+template <typename Request, typename Result, typename Call>
+std::uint32_t call_with_text(std::vector<char16_t>& text, Request& request, Result& result,
+                             Call call) {
+    std::uint32_t status = QUORVEN_SC_STATUS_BUFFER_TOO_SMALL;
+    for (int attempt = 0; attempt < 2 && status == QUORVEN_SC_STATUS_BUFFER_TOO_SMALL; ++attempt) {
+        if (attempt == 1) {
+            text.resize(result.text_units);
+        }
+        request.text = buffer_address(text);
+        request.text_capacity = to_u32(text.size());
+        status = call(&request, &result);
+    }
+    return status;
+}
+
 }  // namespace
 
 std::string_view status_name(std::uint32_t status) {
@@ -268,16 +285,9 @@ std::vector<CopiedEntry> Store::copy_entries(std::span<const std::uint32_t> ids,
     request.row_capacity = to_u32(rows.size());
     auto result = make_record<quorven_search_core_copy_entries_result_v1>(
         QUORVEN_SC_COPY_ENTRIES_RESULT_V1_SIZE);
-    std::uint32_t status = QUORVEN_SC_STATUS_BUFFER_TOO_SMALL;
-    // A hint that turns out short costs one more call with the size the library reports.
-    for (int attempt = 0; attempt < 2 && status == QUORVEN_SC_STATUS_BUFFER_TOO_SMALL; ++attempt) {
-        if (attempt == 1) {
-            text.resize(result.text_units);
-        }
-        request.text = buffer_address(text);
-        request.text_capacity = to_u32(text.size());
-        status = quorven_search_core_copy_entries_v1(handle_, &request, &result);
-    }
+    std::uint32_t status = call_with_text(text, request, result, [&](auto* req, auto* res) {
+        return quorven_search_core_copy_entries_v1(handle_, req, res);
+    });
     if (status != QUORVEN_SC_STATUS_OK) {
         fail(Call::copy, "cannot read entries of the index", status);
     }
@@ -303,15 +313,9 @@ std::vector<ProjectedRow> Store::project(std::uint32_t mode, std::uint32_t max_r
     request.row_capacity = to_u32(rows.size());
     auto result =
         make_record<quorven_search_core_project_result_v1>(QUORVEN_SC_PROJECT_RESULT_V1_SIZE);
-    std::uint32_t status = QUORVEN_SC_STATUS_BUFFER_TOO_SMALL;
-    for (int attempt = 0; attempt < 2 && status == QUORVEN_SC_STATUS_BUFFER_TOO_SMALL; ++attempt) {
-        if (attempt == 1) {
-            text.resize(result.text_units);
-        }
-        request.text = buffer_address(text);
-        request.text_capacity = to_u32(text.size());
-        status = quorven_search_core_project_v1(handle_, &request, &result);
-    }
+    std::uint32_t status = call_with_text(text, request, result, [&](auto* req, auto* res) {
+        return quorven_search_core_project_v1(handle_, req, res);
+    });
     if (status != QUORVEN_SC_STATUS_OK) {
         fail(Call::project, "cannot list the index", status);
     }
