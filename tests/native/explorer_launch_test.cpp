@@ -63,34 +63,20 @@ TEST_F(explorer_launch, EmptyDirectoryIsPassedAsANullString) {
 
 TEST_F(explorer_launch, RequestChecks) {
     std::u16string with_zero(u"op\0en", 5);
-    const std::pair<uint32_t, std::function<void(launch_request&)>> cases[] = {
-        {2, [](launch_request& r) { r.record.size = 88; }},
-        {2, [](launch_request& r) { r.record.version = 2; }},
-        {1, [](launch_request& r) { r.record.reserved0[1] = 1; }},
-        {1, [](launch_request& r) { r.record.reserved1[3] = 1; }},
-        {1, [](launch_request& r) { r.file.clear(); }},
-        {1, [](launch_request& r) { r.record.directory.reserved = 1; }},
-        {1, [](launch_request& r) { r.operation.clear(); }},
-        {1, [&](launch_request& r) { r.operation = with_zero; }},
-        {1, [](launch_request& r) { r.file.assign(32768, u'f'); }},
-    };
-    for (const auto& [status, change] : cases) {
-        launch_request request;
-        change(request);
-        request.bind();
-        change(request);  // again, for changes to the record itself
-        auto result = fresh_v1_result<result_t>();
-        EXPECT_EQ(quorven_explorer_shell_launch_v1(&request.record, &result), status);
-        EXPECT_EQ(result.hresult, invalid_arg);
-        EXPECT_EQ(result.steps, 0u);
-        EXPECT_EQ(result.hr_com_init, pending);
-    }
-    // A directory of length 0 with a pointer.
-    request_.bind();
-    request_.record.directory.length = 0;
-    auto result = fresh_v1_result<result_t>();
-    EXPECT_EQ(quorven_explorer_shell_launch_v1(&request_.record, &result), 1u);
-    EXPECT_EQ(standin::call_count("CoInitializeEx"), 0u);
+    std::u16string too_long(32768, u'f');
+    using r = launch_request&;
+    expect_rejections<launch_request>(
+        request_, quorven_explorer_shell_launch_v1,
+        {{2, [](r q) { q.record.size = 88; }},
+         {2, [](r q) { q.record.version = 2; }},
+         {1, [](r q) { q.record.reserved0[1] = 1; }},
+         {1, [](r q) { q.record.reserved1[3] = 1; }},
+         {1, [](r q) { q.record.file = string_of(u""); }},
+         {1, [&](r q) { q.record.file = string_of(too_long); }},
+         {1, [](r q) { q.record.directory.reserved = 1; }},
+         {1, [](r q) { q.record.directory.length = 0; }},  // a pointer without length
+         {1, [](r q) { q.record.operation = string_of(u""); }},
+         {1, [&](r q) { q.record.operation = string_of(with_zero); }}});
 }
 
 TEST_F(explorer_launch, NoDesktopWindowEndsAfterTheSearch) {

@@ -38,34 +38,27 @@ class quick_access_pins : public shell_fixture {
 
 TEST_F(quick_access_pins, RequestChecks) {
     std::u16string with_zero(u"Rep\0orts", 8);
-    const std::tuple<uint32_t, uint32_t, std::function<void(access_request&)>> cases[] = {
-        {2, query_mode, [](access_request& r) { r.record.size = 112; }},
-        {2, pin_mode, [](access_request& r) { r.record.version = 2; }},
-        {1, query_mode, [](access_request& r) { r.record.reserved0 = 1; }},
-        {1, query_mode, [](access_request& r) { r.record.reserved1[2] = 1; }},
-        {1, query_mode, [](access_request& r) { r.record.mode = 0; }},
-        {1, query_mode, [](access_request& r) { r.record.mode = 4; }},
-        {1, query_mode, [](access_request& r) { r.path.clear(); }},
-        {1, query_mode, [](access_request& r) { r.record.path.reserved = 1; }},
-        {1, query_mode, [](access_request& r) { r.parent_folder = u"C:\\Data"; }},
-        {1, query_mode, [](access_request& r) { r.item_name = u"Reports"; }},
-        {1, pin_mode, [](access_request& r) { r.parent_folder.clear(); }},
-        {1, unpin_mode, [](access_request& r) { r.item_name.clear(); }},
-        {1, unpin_mode, [&](access_request& r) { r.item_name = with_zero; }},
-        {1, pin_mode, [](access_request& r) { r.parent_folder.assign(32768, u'p'); }},
-    };
-    for (const auto& [status, mode, change] : cases) {
-        access_request request(mode);
-        change(request);
-        request.bind();
-        change(request);
-        auto result = fresh_v1_result<result_t>();
-        EXPECT_EQ(quorven_quick_access_v1(&request.record, &result), status);
-        EXPECT_EQ(result.hresult, invalid_arg);
-        EXPECT_EQ(result.steps, 0u);
-        EXPECT_EQ(result.hr_invoke_verb, pending);
-    }
-    EXPECT_EQ(standin::call_count("CoInitializeEx"), 0u);
+    std::u16string too_long(32768, u'p');
+    std::u16string text = u"Reports";
+    using r = access_request&;
+    // A query and a pin request, each valid but for one rule.
+    expect_rejections<access_request>(access_request(query_mode), quorven_quick_access_v1,
+                                      {{2, [](r q) { q.record.size = 112; }},
+                                       {2, [](r q) { q.record.version = 2; }},
+                                       {1, [](r q) { q.record.reserved0 = 1; }},
+                                       {1, [](r q) { q.record.reserved1[2] = 1; }},
+                                       {1, [](r q) { q.record.mode = 0; }},
+                                       {1, [](r q) { q.record.mode = 4; }},
+                                       {1, [](r q) { q.record.path = string_of(u""); }},
+                                       {1, [](r q) { q.record.path.reserved = 1; }},
+                                       {1, [&](r q) { q.record.parent_folder = string_of(text); }},
+                                       {1, [&](r q) { q.record.item_name = string_of(text); }}});
+    expect_rejections<access_request>(
+        access_request(pin_mode), quorven_quick_access_v1,
+        {{1, [](r q) { q.record.parent_folder = string_of(u""); }},
+         {1, [](r q) { q.record.mode = unpin_mode, q.record.item_name = string_of(u""); }},
+         {1, [&](r q) { q.record.item_name = string_of(with_zero); }},
+         {1, [&](r q) { q.record.parent_folder = string_of(too_long); }}});
 }
 
 TEST_F(quick_access_pins, QueryForAPathNotInQuickAccess) {

@@ -27,32 +27,20 @@ constexpr uint32_t restore_mode = QUORVEN_RECYCLE_BIN_MODE_RESTORE;
 
 TEST_F(recycle_bin, RequestChecks) {
     std::u16string with_zero(u"C:\\Da\0ta", 8);
-    const std::pair<uint32_t, std::function<void(bin_request&)>> cases[] = {
-        {2, [](bin_request& r) { r.record.size = 96; }},
-        {2, [](bin_request& r) { r.record.version = 0; }},
-        {1, [](bin_request& r) { r.record.reserved0 = 1; }},
-        {1, [](bin_request& r) { r.record.reserved1[0] = 1; }},
-        {1, [](bin_request& r) { r.record.mode = 0; }},
-        {1, [](bin_request& r) { r.record.mode = 3; }},
-        {1, [](bin_request& r) { r.deleted_from.clear(); }},
-        {1, [](bin_request& r) { r.deleted_from.assign(32768, u'd'); }},
-        {1, [&](bin_request& r) { r.deleted_from = with_zero; }},
-        {1, [](bin_request& r) { r.record.item_name.pointer = 0; }},
-        {1, [](bin_request& r) { r.record.item_name.reserved = 2; }},
-    };
-    for (const auto& [status, change] : cases) {
-        bin_request request(count_mode);
-        change(request);
-        request.bind();
-        change(request);
-        auto result = fresh_v1_result<result_t>();
-        EXPECT_EQ(quorven_recycle_bin_v1(&request.record, &result), status);
-        EXPECT_EQ(result.hresult, invalid_arg);
-        EXPECT_EQ(result.steps, 0u);
-        EXPECT_EQ(result.hr_item, pending);
-        EXPECT_EQ(result.succeeded, 0u);
-    }
-    EXPECT_EQ(standin::call_count("CoInitializeEx"), 0u);
+    std::u16string too_long(32768, u'd');
+    using r = bin_request&;
+    expect_rejections<bin_request>(request_, quorven_recycle_bin_v1,
+                                   {{2, [](r q) { q.record.size = 96; }},
+                                    {2, [](r q) { q.record.version = 0; }},
+                                    {1, [](r q) { q.record.reserved0 = 1; }},
+                                    {1, [](r q) { q.record.reserved1[0] = 1; }},
+                                    {1, [](r q) { q.record.mode = 0; }},
+                                    {1, [](r q) { q.record.mode = 3; }},
+                                    {1, [](r q) { q.record.deleted_from = string_of(u""); }},
+                                    {1, [&](r q) { q.record.deleted_from = string_of(too_long); }},
+                                    {1, [&](r q) { q.record.deleted_from = string_of(with_zero); }},
+                                    {1, [](r q) { q.record.item_name.pointer = 0; }},
+                                    {1, [](r q) { q.record.item_name.reserved = 2; }}});
 }
 
 TEST_F(recycle_bin, EmptyBin) {

@@ -129,6 +129,32 @@ class shell_fixture : public native_fixture {
     using native_fixture::expect_nothing_left_behind;
 };
 
+// A request that breaks one rule, and the status it gets.
+template <typename Request>
+struct rejection {
+    uint32_t status;
+    std::function<void(Request&)> change;  // applied after the strings were bound
+};
+
+// The request checks of one export: each broken rule gives its status with E_INVALIDARG, no step
+// started and no COM call.
+template <typename Request, typename Record, typename Result>
+void expect_rejections(const Request& valid, uint32_t (*call)(const Record*, Result*),
+                       const std::vector<rejection<Request>>& cases) {
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        Request request = valid;
+        request.bind();
+        cases[i].change(request);
+        auto result = fresh_v1_result<Result>();
+        EXPECT_EQ(call(&request.record, &result), cases[i].status);
+        EXPECT_EQ(result.hresult, invalid_arg);
+        EXPECT_EQ(result.steps, 0u);
+        EXPECT_EQ(result.hr_com_init, pending);
+    }
+    EXPECT_EQ(standin::call_count("CoInitializeEx"), 0u);
+}
+
 // One step made to fail: the scripted call, and what the result must then say.
 template <typename Result>
 struct step_failure {

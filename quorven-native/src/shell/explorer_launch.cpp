@@ -126,7 +126,8 @@ u32 launch(const launch_request& request, launch_result& result, call_report& re
     report.start(QUORVEN_EXPLORER_STEP_SHELL_EXECUTE);
     launch_arguments arguments;
     if (!arguments.build(request)) {
-        return report.finish(status_step_failed, result.hr_shell_execute = hr_out_of_memory);
+        result.hr_shell_execute = hr_out_of_memory;
+        return report.finish(status_step_failed, hr_out_of_memory);
     }
     hr = explorer_shell->ShellExecute(arguments.file.get(), *arguments.arguments,
                                       *arguments.directory, *arguments.operation, *arguments.show);

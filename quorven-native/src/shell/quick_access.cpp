@@ -309,11 +309,6 @@ using namespace quorven::native;
 
 extern "C" u32 quorven_quick_access_v1(const quorven_quick_access_request_v1* request,
                                        quorven_quick_access_result_v1* result) {
-    return run_checked(request, result, QUORVEN_NATIVE_V1_RECORD_VERSION, reset_access_result,
-                       check_access_request,
-                       [](const access_request& r, access_result& out, call_report& report) {
-                           u32 status = quick_access(r, out, report);
-                           out.succeeded = status == status_ok ? 1 : 0;
-                           return status;
-                       });
+    return run_reporting_success(request, result, reset_access_result, check_access_request,
+                                 quick_access);
 }

@@ -208,11 +208,5 @@ using namespace quorven::native;
 
 extern "C" u32 quorven_recycle_bin_v1(const quorven_recycle_bin_request_v1* request,
                                       quorven_recycle_bin_result_v1* result) {
-    return run_checked(request, result, QUORVEN_NATIVE_V1_RECORD_VERSION, reset_bin_result,
-                       check_bin_request,
-                       [](const bin_request& r, bin_result& out, call_report& report) {
-                           u32 status = recycle(r, out, report);
-                           out.succeeded = status == status_ok ? 1 : 0;
-                           return status;
-                       });
+    return run_reporting_success(request, result, reset_bin_result, check_bin_request, recycle);
 }

@@ -61,6 +61,19 @@ bool open_shell(apartment& com, com_ptr<IShellDispatch>& shell, Result& result,
     return create_shell(shell, result.hr_create_shell, report);
 }
 
+// The frame of the Recycle Bin and Quick Access exports, whose results also tell whether the
+// call succeeded: 1 exactly when the status is 0.
+template <typename Request, typename Result, typename Reset, typename Check, typename Work>
+u32 run_reporting_success(const Request* request, Result* result, Reset reset, Check check,
+                          Work work) {
+    return run_checked(request, result, QUORVEN_NATIVE_V1_RECORD_VERSION, reset, check,
+                       [&work](const Request& checked, Result& out, call_report& report) {
+                           u32 status = work(checked, out, report);
+                           out.succeeded = status == status_ok ? 1 : 0;
+                           return status;
+                       });
+}
+
 // The items of an open shell folder, walked by index.
 class folder_items {
   public:
