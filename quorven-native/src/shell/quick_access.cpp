@@ -16,8 +16,6 @@ namespace {
 using access_request = quorven_quick_access_request_v1;
 using access_result = quorven_quick_access_result_v1;
 
-constexpr i32 hr_type_mismatch = static_cast<i32>(0x80028CA0u);  // TYPE_E_TYPEMISMATCH
-
 constexpr shell_text quick_access_folder =
     text_of(QUORVEN_WIDE("shell:::{679F85CB-0220-4080-B29B-5540CC05AAB6}"));
 constexpr shell_text pinned_property = text_of(QUORVEN_WIDE("System.IsPinnedToNameSpaceTree"));

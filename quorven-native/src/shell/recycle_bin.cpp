@@ -15,7 +15,7 @@ namespace {
 using bin_request = quorven_recycle_bin_request_v1;
 using bin_result = quorven_recycle_bin_result_v1;
 
-constexpr i32 hr_type_mismatch = static_cast<i32>(0x80028CA0u);  // TYPE_E_TYPEMISMATCH
+// Restore without exactly one match: no item (ERROR_FILE_NOT_FOUND), several (E_UNEXPECTED).
 constexpr i32 hr_file_not_found = static_cast<i32>(0x80070002u);
 constexpr i32 hr_unexpected = static_cast<i32>(0x8000FFFFu);
 
@@ -109,7 +109,7 @@ bool deleted_from_matches(FolderItem& item, const wanted_item& wanted, bool& mat
 // Steps 0x04 to 0x40: opens the Recycle Bin, normalises the requested folder and examines
 // every item. In restore mode the first match is kept in `first_match`; the scan goes on to
 // count the others.
-bool scan_bin(IShellDispatch& shell, const bin_request& request, const wanted_item& wanted,
+bool scan_bin(IShellDispatch& shell, const bin_request& request, wanted_item& wanted,
               com_ptr<FolderItem>& first_match, bin_result& result, call_report& report) {
     report.start(QUORVEN_RECYCLE_BIN_STEP_NAMESPACE);
     unique_variant bin_number;

@@ -14,6 +14,9 @@
 
 namespace quorven::native {
 
+// A shell property of a type the export cannot read (TYPE_E_TYPEMISMATCH).
+inline constexpr i32 hr_type_mismatch = static_cast<i32>(0x80028CA0u);
+
 // A fixed text the library hands to the shell: a verb, a property or folder name.
 struct shell_text {
     const WCHAR* units;
