@@ -100,6 +100,8 @@ class native_fixture : public ::testing::Test {
         EXPECT_EQ(c.objects_live, 0) << "COM objects not released";
         EXPECT_EQ(c.heap_blocks_live, 0) << "heap copies not freed";
         EXPECT_EQ(c.bstrs_live, 0) << "BSTRs not freed";
+        EXPECT_EQ(c.variants_live, 0) << "VARIANTs not cleared";
+        EXPECT_EQ(c.prop_variants_live, 0) << "PROPVARIANTs not cleared";
         EXPECT_EQ(c.heap_misuse, 0);
         EXPECT_EQ(c.unbalanced_uninitialize, 0);
         EXPECT_EQ(c.stale_error_objects, 0) << "error object not fetched right after a failure";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "frame.h"
+#include "qv/fatal.h"
 
 namespace quorven::native {
 
@@ -15,6 +16,11 @@ class unique_bstr {
     // Copies the host string; an empty one gives a null BSTR. False when out of memory.
     bool assign(const quorven_utf16_string& text);
     BSTR get() const { return text_; }
+    // Out-parameter for a method that hands back a BSTR. The owner must be empty.
+    BSTR* put() {
+        QV_CHECK(text_ == nullptr);
+        return &text_;
+    }
     // Hands the BSTR over, e.g. into a VARIANT that then owns it.
     BSTR release() {
         BSTR text = text_;

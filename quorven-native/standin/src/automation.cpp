@@ -1,5 +1,6 @@
 // BSTRs with the Windows layout (a byte-length prefix before the units, a terminator after them),
-// tracked so that tests see leaks and foreign frees; VARIANT clearing.
+// tracked so that tests see leaks and foreign frees; VARIANT clearing, and the VARIANTs and
+// PROPVARIANTs that stand-in methods filled, counted until they are cleared.
 
 #include <stdlib.h>
 #include <string.h>
@@ -17,13 +18,21 @@ std::unordered_set<BSTR>& live_bstrs() {
     return instance;
 }
 
+std::unordered_set<const VARIANT*>& live_variants() {
+    static std::unordered_set<const VARIANT*> instance;
+    return instance;
+}
+
+std::unordered_set<const PROPVARIANT*>& live_prop_variants() {
+    static std::unordered_set<const PROPVARIANT*> instance;
+    return instance;
+}
+
 }  // namespace
 
-extern "C" BSTR WINAPI SysAllocStringLen(const OLECHAR* units, UINT length) {
-    auto scripted = enter("SysAllocStringLen", {length});
-    if (scripted && scripted->hr < 0) {
-        return nullptr;
-    }
+namespace standin::detail {
+
+BSTR make_bstr(const OLECHAR* units, UINT length) {
     auto* block = static_cast<unsigned char*>(malloc(sizeof(uint32_t) + (length + 1u) * 2u));
     if (block == nullptr) {
         return nullptr;
@@ -44,6 +53,58 @@ extern "C" BSTR WINAPI SysAllocStringLen(const OLECHAR* units, UINT length) {
     return text;
 }
 
+void free_bstr(BSTR text) {
+    if (text == nullptr) {
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(state().lock);
+    if (live_bstrs().erase(text) == 0) {
+        ++state().count.heap_misuse;
+        return;
+    }
+    --state().count.bstrs_live;
+    free(reinterpret_cast<unsigned char*>(text) - sizeof(uint32_t));
+}
+
+void note_variant_filled(const VARIANT* value) {
+    std::lock_guard<std::recursive_mutex> guard(state().lock);
+    if (live_variants().insert(value).second) {
+        ++state().count.variants_live;
+    }
+}
+
+void note_prop_variant_filled(const PROPVARIANT* value) {
+    std::lock_guard<std::recursive_mutex> guard(state().lock);
+    if (live_prop_variants().insert(value).second) {
+        ++state().count.prop_variants_live;
+    }
+}
+
+bool note_prop_variant_cleared(const PROPVARIANT* value) {
+    std::lock_guard<std::recursive_mutex> guard(state().lock);
+    if (live_prop_variants().erase(value) == 0) {
+        return false;
+    }
+    --state().count.prop_variants_live;
+    return true;
+}
+
+void reset_variant_tracking() {
+    std::lock_guard<std::recursive_mutex> guard(state().lock);
+    live_variants().clear();
+    live_prop_variants().clear();
+}
+
+}  // namespace standin::detail
+
+extern "C" BSTR WINAPI SysAllocStringLen(const OLECHAR* units, UINT length) {
+    auto scripted = enter("SysAllocStringLen", {length});
+    if (scripted && scripted->hr < 0) {
+        return nullptr;
+    }
+    return make_bstr(units, length);
+}
+
 extern "C" UINT WINAPI SysStringLen(BSTR text) {
     enter("SysStringLen");
     if (text == nullptr) {
@@ -56,16 +117,7 @@ extern "C" UINT WINAPI SysStringLen(BSTR text) {
 
 extern "C" void WINAPI SysFreeString(BSTR text) {
     enter("SysFreeString");
-    if (text == nullptr) {
-        return;
-    }
-    std::lock_guard<std::recursive_mutex> guard(state().lock);
-    if (live_bstrs().erase(text) == 0) {
-        ++state().count.heap_misuse;
-        return;
-    }
-    --state().count.bstrs_live;
-    free(reinterpret_cast<unsigned char*>(text) - sizeof(uint32_t));
+    free_bstr(text);
 }
 
 extern "C" void WINAPI VariantInit(VARIANTARG* value) {
@@ -81,9 +133,15 @@ extern "C" HRESULT WINAPI VariantClear(VARIANTARG* value) {
     if (value == nullptr) {
         return leave(E_INVALIDARG);
     }
+    {
+        std::lock_guard<std::recursive_mutex> guard(state().lock);
+        if (live_variants().erase(value) != 0) {
+            --state().count.variants_live;
+        }
+    }
     switch (value->vt) {
         case VT_BSTR:
-            SysFreeString(value->bstrVal);
+            free_bstr(value->bstrVal);
             break;
         case VT_UNKNOWN:
         case VT_DISPATCH:

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "win_standin/property_system.h"
 #include "win_standin/script.h"
 #include "win_standin/windows.h"
 
@@ -62,5 +63,17 @@ void clear_error_object();
 
 // Hooks by which each area forgets its data on reset().
 void reset_shell_links();
+void reset_variant_tracking();
+void reset_shell_automation();
+void reset_paths();
+
+// BSTRs made and freed by the stand-in itself, counted like the library's but not logged
+// (automation.cpp).
+BSTR make_bstr(const OLECHAR* units, UINT length);
+void free_bstr(BSTR text);
+// VARIANTs and PROPVARIANTs that stand-in methods filled, counted live until they are cleared.
+void note_variant_filled(const VARIANT* value);
+void note_prop_variant_filled(const PROPVARIANT* value);
+bool note_prop_variant_cleared(const PROPVARIANT* value);
 
 }  // namespace standin::detail

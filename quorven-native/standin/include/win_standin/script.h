@@ -60,6 +60,8 @@ struct counters {
     long error_objects_fetched = 0;    // error objects handed out by GetErrorInfo
     long stale_error_objects = 0;      // calls made while an error object waited to be fetched
     long unbalanced_uninitialize = 0;  // CoUninitialize without a matching initialisation
+    long variants_live = 0;            // VARIANTs filled by stand-in methods and not yet cleared
+    long prop_variants_live = 0;       // PROPVARIANTs filled by conversions and not yet cleared
 };
 counters snapshot();
 
