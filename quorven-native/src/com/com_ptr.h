@@ -31,6 +31,13 @@ class com_ptr {
         pointer_ = static_cast<Interface*>(pointer);
     }
 
+    // Hands the referenced interface over to a new owner; this one is left empty.
+    Interface* detach() {
+        Interface* pointer = pointer_;
+        pointer_ = nullptr;
+        return pointer;
+    }
+
     void reset() {
         Interface* pointer = pointer_;
         pointer_ = nullptr;

@@ -63,6 +63,7 @@ void reset() {
     detail::clear_error_object();
     detail::this_thread().apartment_depth = 0;
     detail::reset_shell_links();
+    detail::reset_audio();
     detail::shared_state& shared = detail::state();
     std::lock_guard<std::recursive_mutex> guard(shared.lock);
     shared.count = counters{};

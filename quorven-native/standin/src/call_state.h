@@ -62,5 +62,6 @@ void clear_error_object();
 
 // Hooks by which each area forgets its data on reset().
 void reset_shell_links();
+void reset_audio();
 
 }  // namespace standin::detail
