@@ -142,7 +142,34 @@ static int cased_before(const UChar* s, size_t i) {
     return 0;
 }
 
-/* Shared ending of both conversions: the length, the terminator if it fits, and the status. */
+/* Argument checks shared by the string functions: false when the call must end at once, with a
+ * failure already pending or U_ILLEGAL_ARGUMENT_ERROR. */
+static int arguments_valid(const void* src, int32_t src_length, const void* dest, int32_t capacity,
+                           UErrorCode* error) {
+    if (error == NULL || *error > 0) {
+        return 0;
+    }
+    if ((src == NULL && src_length != 0) || src_length < -1 || capacity < 0 ||
+        (dest == NULL && capacity > 0)) {
+        *error = U_ILLEGAL_ARGUMENT_ERROR;
+        return 0;
+    }
+    return 1;
+}
+
+/* A UTF-16 source's length; -1 means up to its terminator. */
+static size_t utf16_length(const UChar* src, int32_t src_length) {
+    size_t n = 0;
+    if (src_length != -1) {
+        return (size_t)src_length;
+    }
+    while (src[n] != 0) {
+        ++n;
+    }
+    return n;
+}
+
+/* Shared ending of the string functions: the length, the terminator if it fits, and the status. */
 static void finish_output(void* dest, size_t unit, int32_t capacity, int32_t length,
                           int32_t* dest_length, UErrorCode* error) {
     if (dest_length != NULL) {
@@ -163,12 +190,7 @@ static void finish_output(void* dest, size_t unit, int32_t capacity, int32_t len
  * sequences are all U_INVALID_CHAR_FOUND. */
 EXPORT UChar* u_strFromUTF8(UChar* dest, int32_t capacity, int32_t* dest_length, const char* src,
                             int32_t src_length, UErrorCode* error) {
-    if (error == NULL || *error > 0) {
-        return NULL;
-    }
-    if ((src == NULL && src_length != 0) || src_length < -1 || capacity < 0 ||
-        (dest == NULL && capacity > 0)) {
-        *error = U_ILLEGAL_ARGUMENT_ERROR;
+    if (!arguments_valid(src, src_length, dest, capacity, error)) {
         return NULL;
     }
     const uint8_t* s = (const uint8_t*)src;
@@ -234,22 +256,10 @@ EXPORT UChar* u_strFromUTF8(UChar* dest, int32_t capacity, int32_t* dest_length,
 /* UTF-16 to UTF-8; an unpaired surrogate is U_INVALID_CHAR_FOUND. */
 EXPORT char* u_strToUTF8(char* dest, int32_t capacity, int32_t* dest_length, const UChar* src,
                          int32_t src_length, UErrorCode* error) {
-    if (error == NULL || *error > 0) {
+    if (!arguments_valid(src, src_length, dest, capacity, error)) {
         return NULL;
     }
-    if ((src == NULL && src_length != 0) || src_length < -1 || capacity < 0 ||
-        (dest == NULL && capacity > 0)) {
-        *error = U_ILLEGAL_ARGUMENT_ERROR;
-        return NULL;
-    }
-    size_t n = 0;
-    if (src_length == -1) {
-        while (src[n] != 0) {
-            ++n;
-        }
-    } else {
-        n = (size_t)src_length;
-    }
+    size_t n = utf16_length(src, src_length);
     int32_t out = 0;
     for (size_t i = 0; i < n; ++i) {
         uint32_t c = src[i];
@@ -292,22 +302,10 @@ EXPORT char* u_strToUTF8(char* dest, int32_t capacity, int32_t* dest_length, con
 EXPORT int32_t u_strToLower(UChar* dest, int32_t capacity, const UChar* src, int32_t src_length,
                             const char* locale, UErrorCode* error) {
     (void)locale;
-    if (error == NULL || *error > 0) {
+    if (!arguments_valid(src, src_length, dest, capacity, error)) {
         return 0;
     }
-    if ((src == NULL && src_length != 0) || src_length < -1 || capacity < 0 ||
-        (dest == NULL && capacity > 0)) {
-        *error = U_ILLEGAL_ARGUMENT_ERROR;
-        return 0;
-    }
-    size_t n = 0;
-    if (src_length == -1) {
-        while (src[n] != 0) {
-            ++n;
-        }
-    } else {
-        n = (size_t)src_length;
-    }
+    size_t n = utf16_length(src, src_length);
     int32_t out = 0;
     for (size_t i = 0; i < n;) {
         size_t units;
