@@ -31,7 +31,7 @@ class com_ptr {
         pointer_ = static_cast<Interface*>(pointer);
     }
 
-    // Hands the referenced interface over to another owner.
+    // Hands the referenced interface over to a new owner; this one is left empty.
     Interface* detach() {
         Interface* pointer = pointer_;
         pointer_ = nullptr;

@@ -66,6 +66,7 @@ void reset() {
     detail::reset_variant_tracking();
     detail::reset_shell_automation();
     detail::reset_paths();
+    detail::reset_audio();
     detail::shared_state& shared = detail::state();
     std::lock_guard<std::recursive_mutex> guard(shared.lock);
     shared.count = counters{};

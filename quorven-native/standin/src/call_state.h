@@ -66,6 +66,7 @@ void reset_shell_links();
 void reset_variant_tracking();
 void reset_shell_automation();
 void reset_paths();
+void reset_audio();
 
 // BSTRs made and freed by the stand-in itself, counted like the library's but not logged
 // (automation.cpp).

@@ -54,7 +54,9 @@ static int lookup_run(const uint32_t (*runs)[3], size_t count, UChar32 c, int no
     return none;
 }
 
-static int in_range(UChar32 c) { return c >= 0 && c <= 0x10FFFF; }
+static int in_range(UChar32 c) {
+    return c >= 0 && c <= 0x10FFFF;
+}
 
 EXPORT UChar32 u_toupper(UChar32 c) {
     return in_range(c) ? lookup_pair(upper_case_pairs, upper_case_pairs_count, c) : c;
@@ -72,7 +74,102 @@ EXPORT int8_t u_charType(UChar32 c) {
     return (int8_t)(in_range(c) ? lookup_run(category_runs, category_runs_count, c, 0) : 0);
 }
 
-/* Shared ending of both conversions: the length, the terminator if it fits, and the status. */
+/* The full lower-case mapping of c alone into out; returns the number of code points. */
+static int full_lower(UChar32 c, UChar32 out[3]) {
+    size_t low = 0, high = full_lower_case_count;
+    while (low < high) {
+        size_t mid = low + (high - low) / 2;
+        if (full_lower_case[mid][0] == (uint32_t)c) {
+            int count = (int)full_lower_case[mid][1];
+            for (int k = 0; k < count; ++k) {
+                out[k] = (UChar32)full_lower_case[mid][2 + k];
+            }
+            return count;
+        }
+        if (full_lower_case[mid][0] < (uint32_t)c) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    out[0] = c;
+    return 1;
+}
+
+static UChar32 code_point_at(const UChar* s, size_t n, size_t i, size_t* units) {
+    UChar32 c = s[i];
+    *units = 1;
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+        *units = 2;
+        return 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+    }
+    return c;
+}
+
+static UChar32 code_point_before(const UChar* s, size_t i, size_t* units) {
+    UChar32 c = s[i - 1];
+    *units = 1;
+    if (c >= 0xDC00 && c <= 0xDFFF && i >= 2 && s[i - 2] >= 0xD800 && s[i - 2] <= 0xDBFF) {
+        *units = 2;
+        return 0x10000 + ((s[i - 2] - 0xD800) << 10) + (c - 0xDC00);
+    }
+    return c;
+}
+
+/* Whether the first code point in one direction that is not Case_Ignorable is Cased, as ICU's
+ * context test does it (Case_Ignorable is tested first). */
+static int cased_after(const UChar* s, size_t n, size_t i) {
+    while (i < n) {
+        size_t units;
+        UChar32 c = code_point_at(s, n, i, &units);
+        if (!lookup_run(case_ignorable_runs, case_ignorable_runs_count, c, 0)) {
+            return lookup_run(cased_runs, cased_runs_count, c, 0);
+        }
+        i += units;
+    }
+    return 0;
+}
+
+static int cased_before(const UChar* s, size_t i) {
+    while (i > 0) {
+        size_t units;
+        UChar32 c = code_point_before(s, i, &units);
+        if (!lookup_run(case_ignorable_runs, case_ignorable_runs_count, c, 0)) {
+            return lookup_run(cased_runs, cased_runs_count, c, 0);
+        }
+        i -= units;
+    }
+    return 0;
+}
+
+/* Argument checks shared by the string functions: false when the call must end at once, with a
+ * failure already pending or U_ILLEGAL_ARGUMENT_ERROR. */
+static int arguments_valid(const void* src, int32_t src_length, const void* dest, int32_t capacity,
+                           UErrorCode* error) {
+    if (error == NULL || *error > 0) {
+        return 0;
+    }
+    if ((src == NULL && src_length != 0) || src_length < -1 || capacity < 0 ||
+        (dest == NULL && capacity > 0)) {
+        *error = U_ILLEGAL_ARGUMENT_ERROR;
+        return 0;
+    }
+    return 1;
+}
+
+/* A UTF-16 source's length; -1 means up to its terminator. */
+static size_t utf16_length(const UChar* src, int32_t src_length) {
+    size_t n = 0;
+    if (src_length != -1) {
+        return (size_t)src_length;
+    }
+    while (src[n] != 0) {
+        ++n;
+    }
+    return n;
+}
+
+/* Shared ending of the string functions: the length, the terminator if it fits, and the status. */
 static void finish_output(void* dest, size_t unit, int32_t capacity, int32_t length,
                           int32_t* dest_length, UErrorCode* error) {
     if (dest_length != NULL) {
@@ -93,12 +190,7 @@ static void finish_output(void* dest, size_t unit, int32_t capacity, int32_t len
  * sequences are all U_INVALID_CHAR_FOUND. */
 EXPORT UChar* u_strFromUTF8(UChar* dest, int32_t capacity, int32_t* dest_length, const char* src,
                             int32_t src_length, UErrorCode* error) {
-    if (error == NULL || *error > 0) {
-        return NULL;
-    }
-    if ((src == NULL && src_length != 0) || src_length < -1 || capacity < 0 ||
-        (dest == NULL && capacity > 0)) {
-        *error = U_ILLEGAL_ARGUMENT_ERROR;
+    if (!arguments_valid(src, src_length, dest, capacity, error)) {
         return NULL;
     }
     const uint8_t* s = (const uint8_t*)src;
@@ -164,22 +256,10 @@ EXPORT UChar* u_strFromUTF8(UChar* dest, int32_t capacity, int32_t* dest_length,
 /* UTF-16 to UTF-8; an unpaired surrogate is U_INVALID_CHAR_FOUND. */
 EXPORT char* u_strToUTF8(char* dest, int32_t capacity, int32_t* dest_length, const UChar* src,
                          int32_t src_length, UErrorCode* error) {
-    if (error == NULL || *error > 0) {
+    if (!arguments_valid(src, src_length, dest, capacity, error)) {
         return NULL;
     }
-    if ((src == NULL && src_length != 0) || src_length < -1 || capacity < 0 ||
-        (dest == NULL && capacity > 0)) {
-        *error = U_ILLEGAL_ARGUMENT_ERROR;
-        return NULL;
-    }
-    size_t n = 0;
-    if (src_length == -1) {
-        while (src[n] != 0) {
-            ++n;
-        }
-    } else {
-        n = (size_t)src_length;
-    }
+    size_t n = utf16_length(src, src_length);
     int32_t out = 0;
     for (size_t i = 0; i < n; ++i) {
         uint32_t c = src[i];
@@ -214,4 +294,49 @@ EXPORT char* u_strToUTF8(char* dest, int32_t capacity, int32_t* dest_length, con
     }
     finish_output(dest, 1, capacity, out, dest_length, error);
     return dest;
+}
+
+/* Full lower-case mapping of the whole string in the root locale (the locale is not looked at):
+ * one code point may become up to three, capital sigma becomes final sigma after a cased letter
+ * and not before one, unpaired surrogates pass through. Returns the mapped length. */
+EXPORT int32_t u_strToLower(UChar* dest, int32_t capacity, const UChar* src, int32_t src_length,
+                            const char* locale, UErrorCode* error) {
+    (void)locale;
+    if (!arguments_valid(src, src_length, dest, capacity, error)) {
+        return 0;
+    }
+    size_t n = utf16_length(src, src_length);
+    int32_t out = 0;
+    for (size_t i = 0; i < n;) {
+        size_t units;
+        UChar32 c = code_point_at(src, n, i, &units);
+        UChar32 mapped[3];
+        int count;
+        if (c == 0x3A3 && cased_before(src, i) && !cased_after(src, n, i + units)) {
+            mapped[0] = 0x3C2;
+            count = 1;
+        } else {
+            count = full_lower(c, mapped);
+        }
+        for (int k = 0; k < count; ++k) {
+            UChar32 m = mapped[k];
+            if (m >= 0x10000) {
+                if (out < capacity) {
+                    dest[out] = (UChar)(0xD7C0 + (m >> 10));
+                }
+                if (out + 1 < capacity) {
+                    dest[out + 1] = (UChar)(0xDC00 | (m & 0x3FF));
+                }
+                out += 2;
+            } else {
+                if (out < capacity) {
+                    dest[out] = (UChar)m;
+                }
+                ++out;
+            }
+        }
+        i += units;
+    }
+    finish_output(dest, sizeof(UChar), capacity, out, NULL, error);
+    return out;
 }
