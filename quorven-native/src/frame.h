@@ -139,6 +139,10 @@ inline u16* host_buffer(u64 pointer) {
 // is kept and no error information is left behind for the host.
 void drop_error_info();
 
+// A call whose failure does not end the export: its HRESULT in `field`; a failure drops the
+// error object and returns false.
+bool note_call(HRESULT hr, i32& field);
+
 // Stores a COM call's HRESULT in its step field. A failure drops the error object, ends the call
 // with `failing_status` and returns false.
 bool record_call(HRESULT hr, i32& field, call_report& report, u32 failing_status);

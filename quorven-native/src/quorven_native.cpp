@@ -100,6 +100,15 @@ void drop_error_info() {
     }
 }
 
+bool note_call(HRESULT hr, i32& field) {
+    field = as_field(hr);
+    if (failed(hr)) {
+        drop_error_info();
+        return false;
+    }
+    return true;
+}
+
 bool record_call(HRESULT hr, i32& field, call_report& report, u32 failing_status) {
     field = as_field(hr);
     if (!failed(hr)) {

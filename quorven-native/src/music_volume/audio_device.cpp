@@ -20,15 +20,6 @@ bool object_came_back(HRESULT hr, const void* object, i32& field) {
 
 }  // namespace
 
-bool note_call(HRESULT hr, i32& field) {
-    field = as_field(hr);
-    if (failed(hr)) {
-        drop_error_info();
-        return false;
-    }
-    return true;
-}
-
 bool get_default_endpoint(IMMDeviceEnumerator& enumerator, com_ptr<IMMDevice>& device, i32& field) {
     HRESULT hr = enumerator.GetDefaultAudioEndpoint(flags::render, flags::multimedia, device.put());
     return object_came_back(hr, device.get(), field);

@@ -9,9 +9,6 @@
 
 namespace quorven::native {
 
-// Stores `hr` in `field`; a failure drops the thread's error object and gives false.
-bool note_call(HRESULT hr, i32& field);
-
 // The default device for rendering multimedia. False when the call failed (its HRESULT in
 // `field`) or handed back no device (0 in `field`).
 bool get_default_endpoint(IMMDeviceEnumerator& enumerator, com_ptr<IMMDevice>& device, i32& field);

@@ -77,13 +77,6 @@ bool record_object_call(HRESULT hr, const void* object, i32& field, call_report&
     return true;
 }
 
-void note_call(HRESULT hr, i32& field) {
-    field = as_field(hr);
-    if (failed(hr)) {
-        drop_error_info();
-    }
-}
-
 HRESULT ask_interface(IUnknown* from, const IID& iid, void** object) {
     void* found = nullptr;
     HRESULT hr = from->QueryInterface(iid, &found);

@@ -44,8 +44,6 @@ bool record_failure(HRESULT hr, i32& field, call_report& report, u32 failing_sta
 // object stores 0 in `field` and `hresult` and ends the call with `failing_status`.
 bool record_object_call(HRESULT hr, const void* object, i32& field, call_report& report,
                         u32 failing_status);
-// A call whose failure does not end the export: its HRESULT in `field`, the error object dropped.
-void note_call(HRESULT hr, i32& field);
 // QueryInterface whose outcome the caller records: 0, the failure, or hr_pointer for a success
 // without an interface.
 HRESULT ask_interface(IUnknown* from, const IID& iid, void** object);

@@ -4,14 +4,11 @@
 #pragma once
 #pragma GCC system_header
 
+#include "win_standin/property_system.h"
 #include "win_standin/unknown.h"
 
 typedef float FLOAT;
 typedef const GUID* LPCGUID;
-
-// Activation parameters; the library passes none.
-struct tagPROPVARIANT;
-typedef tagPROPVARIANT PROPVARIANT;
 
 #ifndef CLSCTX_ALL
 #define CLSCTX_ALL 0x17
