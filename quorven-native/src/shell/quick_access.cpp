@@ -24,12 +24,7 @@ constexpr shell_text unpin_verb = text_of(QUORVEN_WIDE("unpinfromhome"));
 static_assert(quick_access_folder.length == 46 && pinned_property.length == 30);
 
 void reset_access_result(access_result& result) {
-    clear_result(result);
-    result.hr_com_init = hr_pending;
-    result.hr_create_shell = hr_pending;
-    result.hr_namespace = hr_pending;
-    result.hr_items = hr_pending;
-    result.hr_item = hr_pending;
+    reset_scan_result(result);
     result.hr_path = hr_pending;
     result.hr_pinned_property = hr_pending;
     result.hr_parent_folder = hr_pending;

@@ -20,12 +20,7 @@ constexpr i32 hr_file_not_found = static_cast<i32>(0x80070002u);
 constexpr i32 hr_unexpected = static_cast<i32>(0x8000FFFFu);
 
 void reset_bin_result(bin_result& result) {
-    clear_result(result);
-    result.hr_com_init = hr_pending;
-    result.hr_create_shell = hr_pending;
-    result.hr_namespace = hr_pending;
-    result.hr_items = hr_pending;
-    result.hr_item = hr_pending;
+    reset_scan_result(result);
     result.hr_name = hr_pending;
     result.hr_location = hr_pending;
     result.hr_invoke_verb = hr_pending;

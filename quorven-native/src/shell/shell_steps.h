@@ -75,6 +75,18 @@ u32 run_reporting_success(const Request* request, Result* result, Reset reset, C
                        });
 }
 
+// The reset of the Recycle Bin and Quick Access results up to their scan's steps; each export
+// presets its own later fields.
+template <typename Result>
+void reset_scan_result(Result& result) {
+    clear_result(result);
+    result.hr_com_init = hr_pending;
+    result.hr_create_shell = hr_pending;
+    result.hr_namespace = hr_pending;
+    result.hr_items = hr_pending;
+    result.hr_item = hr_pending;
+}
+
 // The items of an open shell folder, walked by index.
 class folder_items {
   public:

@@ -29,11 +29,7 @@ const CLSID shell_application = {
 
 template <typename Result>
 Result fresh_v1_result() {
-    Result result;
-    std::memset(&result, 0xAB, sizeof result);
-    result.size = sizeof(Result);
-    result.version = QUORVEN_NATIVE_V1_RECORD_VERSION;
-    return result;
+    return fresh_result<Result>(QUORVEN_NATIVE_V1_RECORD_VERSION);
 }
 
 // What the shell itself offers the exports, asked directly on a single-threaded thread.

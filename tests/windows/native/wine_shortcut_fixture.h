@@ -85,11 +85,11 @@ struct read_request {
 
 // A result record full of garbage with a valid header, as a careless host might hand it in.
 template <typename Result>
-Result fresh_result() {
+Result fresh_result(uint32_t version = QUORVEN_SHORTCUT_RECORD_VERSION) {
     Result result;
     std::memset(&result, 0xAB, sizeof result);
     result.size = sizeof(Result);
-    result.version = QUORVEN_SHORTCUT_RECORD_VERSION;
+    result.version = version;
     return result;
 }
 
