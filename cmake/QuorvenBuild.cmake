@@ -106,7 +106,7 @@ function(quorven_binary_check target expected_exports allowed_imports)
         add_test(NAME binary_check_${target}
             COMMAND ${CMAKE_COMMAND} -DTOOL=${QUORVEN_READOBJ} -DKIND=windows
                 -DMACHINE=${QUORVEN_EXPECTED_MACHINE} -DBINARY=$<TARGET_FILE:${target}>
-                -DPDBUTIL=${QUORVEN_PDBUTIL} -DVERSION=${PROJECT_VERSION}
+                -DPDBUTIL=${QUORVEN_PDBUTIL} -DOBJDUMP=${QUORVEN_OBJDUMP} -DVERSION=${PROJECT_VERSION}
                 "-DIMPORT_LIBRARIES=$<TARGET_FILE_DIR:${target}>/${target}.lib;$<TARGET_LINKER_FILE:${target}>"
                 "-DEXPORTS=${expected_exports}" "-DIMPORTS=${allowed_imports}"
                 -P ${PROJECT_SOURCE_DIR}/cmake/check_binary.cmake)

@@ -5,8 +5,10 @@
 #   - no COFF symbol table; a CodeView debug directory entry that names the PDB by file name
 #     only, and beside the DLL that PDB, with the same GUID and age;
 #   - a VERSIONINFO resource with VERSION as file and product version and the DLL's own name;
-#   - import libraries (IMPORT_LIBRARIES: MSVC .lib and mingw .dll.a) that name every export.
-# Tools: TOOL (llvm-readobj), PDBUTIL (llvm-pdbutil).
+#   - import libraries (IMPORT_LIBRARIES: MSVC .lib and mingw .dll.a) that name every export;
+#   - no trap instruction but right after a fast fail: a trap is an exception that a host's
+#     handler could catch and go on from, so a broken invariant must fail fast instead.
+# Tools: TOOL (llvm-readobj), PDBUTIL (llvm-pdbutil), OBJDUMP (llvm-objdump).
 
 function(readobj out)
     execute_process(COMMAND ${TOOL} ${ARGN} OUTPUT_VARIABLE text RESULT_VARIABLE rc)
@@ -137,8 +139,34 @@ function(check_import_libraries)
     endforeach()
 endfunction()
 
+function(check_no_bare_traps)
+    execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn ${BINARY}
+        OUTPUT_VARIABLE code RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+        fail("objdump failed")
+    endif()
+    # The compiler ends a path that cannot return with a trap, also after a fast fail; such a
+    # trap is never reached.
+    if(MACHINE STREQUAL "IMAGE_FILE_MACHINE_ARM64")
+        set(fast_fail "brk\t#0xf003\n")
+        set(trap "brk\t#0x1\n")
+    else()
+        set(fast_fail "int\t\\$0x29\n")
+        set(trap "ud2\n")
+    endif()
+    string(REGEX MATCHALL "${trap}" traps "${code}")
+    string(REGEX MATCHALL "${fast_fail}[^\n]*${trap}" guarded "${code}")
+    list(LENGTH traps trap_count)
+    list(LENGTH guarded guarded_count)
+    if(NOT trap_count EQUAL guarded_count)
+        math(EXPR bare "${trap_count} - ${guarded_count}")
+        fail("${bare} trap instructions that no fast fail precedes")
+    endif()
+endfunction()
+
 function(check_shipped_dll)
     check_unwind_data()
+    check_no_bare_traps()
     check_debug_directory()
     check_version_resource()
     check_import_libraries()
