@@ -283,17 +283,6 @@ bool identify(const native_path& path, file_identity& out) {
     return out.has_id || out.has_index;
 }
 
-bool same_bytes(const void* a, const void* b, usize count) {
-    const auto* x = static_cast<const qv::u8*>(a);
-    const auto* y = static_cast<const qv::u8*>(b);
-    for (usize i = 0; i < count; ++i) {
-        if (x[i] != y[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 bool same_existing_file(const native_path& a, const native_path& b) {
@@ -304,7 +293,7 @@ bool same_existing_file(const native_path& a, const native_path& b) {
     }
     if (first.has_id && second.has_id) {
         return first.id.VolumeSerialNumber == second.id.VolumeSerialNumber &&
-               same_bytes(&first.id.FileId, &second.id.FileId, sizeof first.id.FileId);
+               __builtin_memcmp(&first.id.FileId, &second.id.FileId, sizeof first.id.FileId) == 0;
     }
     return first.has_index && second.has_index &&
            first.index.dwVolumeSerialNumber == second.index.dwVolumeSerialNumber &&
