@@ -75,11 +75,10 @@ function(quorven_msvc_import_library target exports)
 endfunction()
 
 # A shipped shared library. On Windows: DLL with our own entry point, only the named system
-# DLLs as imports, a version resource, its symbols in a PDB beside it (named in the DLL's debug
-# directory by file name only) and no COFF symbol table of its own, and both kinds of import
-# library. On Linux: a .so that needs no C++ runtime.
+# DLLs as imports, its symbols in a PDB beside it (named in the DLL's debug directory by file
+# name only) and no COFF symbol table of its own. On Linux: a .so that needs no C++ runtime.
 function(quorven_shared_library target)
-    cmake_parse_arguments(ARG "" "DESCRIPTION" "WINDOWS_IMPORTS;EXPORTS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "WINDOWS_IMPORTS" ${ARGN})
     quorven_freestanding(${target})
     set_target_properties(${target} PROPERTIES PREFIX "")
     if(WIN32)
@@ -92,10 +91,17 @@ function(quorven_shared_library target)
             -Wl,--pdb=$<TARGET_FILE_DIR:${target}>/${target}.pdb "-Wl,-Xlink=-pdbaltpath:%_PDB%"
             -Wl,--strip-all)
         target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/platform/windows/dll_entry.cpp)
-        quorven_version_resource(${target} "${ARG_DESCRIPTION}")
-        quorven_msvc_import_library(${target} "${ARG_EXPORTS}")
     else()
         target_link_options(${target} PRIVATE -Wl,--as-needed -Wl,--no-undefined -Wl,-z,defs)
+    endif()
+endfunction()
+
+# What a host gets with a DLL besides the DLL: its version resource, with `description`, and
+# the MSVC-style import library of its `exports`. Nothing on Linux.
+function(quorven_release_files target description exports)
+    if(WIN32)
+        quorven_version_resource(${target} "${description}")
+        quorven_msvc_import_library(${target} "${exports}")
     endif()
 endfunction()
 
