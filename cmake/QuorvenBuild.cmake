@@ -6,17 +6,26 @@ set(QUORVEN_WARNINGS -Wall -Wextra -Werror -Wshadow -Wconversion -Wsign-conversi
     -Wformat=2 -Wimplicit-fallthrough)
 
 # Library code: no exceptions, no RTTI, no C++ standard library, small stack frames (no __chkstk).
+# On Windows the code keeps its unwind data (.pdata/.xdata): the system unwinds every frame
+# through it, so an SEH exception crossing our frames (a host __try, host code run inside a
+# nested message loop), a debugger or a crash dump walks the stack correctly. Debug information
+# is CodeView, for the PDB beside each DLL; -fms-extensions gives __fastfail (qv/fatal.h).
+# Elsewhere nothing unwinds through the library (no exceptions, no callbacks into the host), so
+# the tables are left out.
 function(quorven_freestanding target)
     target_compile_features(${target} PRIVATE cxx_std_20)
     target_compile_options(${target} PRIVATE
         $<$<COMPILE_LANGUAGE:CXX>:${QUORVEN_WARNINGS} -fno-exceptions -fno-rtti
-        -fno-threadsafe-statics -nostdinc++ -fno-asynchronous-unwind-tables>
+        -fno-threadsafe-statics -nostdinc++>
         -Wframe-larger-than=4000)
     set_target_properties(${target} PROPERTIES
         CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON POSITION_INDEPENDENT_CODE ON)
     if(WIN32)
         target_compile_options(${target} PRIVATE -fno-stack-protector -ffunction-sections
-            -fdata-sections)
+            -fdata-sections -fms-extensions -g -gcodeview)
+    else()
+        target_compile_options(${target} PRIVATE
+            $<$<COMPILE_LANGUAGE:CXX>:-fno-asynchronous-unwind-tables>)
     endif()
 endfunction()
 
@@ -37,8 +46,37 @@ function(quorven_import_library name)
     target_link_libraries(quorven_import_${name} INTERFACE ${lib})
 endfunction()
 
-# A shipped shared library. On Windows: DLL with our own entry point and only the named system
-# DLLs as imports. On Linux: a .so that needs no C++ runtime.
+# The VERSIONINFO resource of one DLL (file and product version from the project version),
+# compiled with llvm-rc and linked in as a .res file.
+function(quorven_version_resource target description)
+    set(QUORVEN_RC_NAME ${target})
+    set(QUORVEN_RC_DESCRIPTION "${description}")
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+    set(res ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.res)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+    add_custom_command(OUTPUT ${res}
+        COMMAND ${QUORVEN_RC} /nologo /FO ${res} ${rc}
+        DEPENDS ${rc} VERBATIM)
+    add_custom_target(${target}_version_gen DEPENDS ${res})
+    add_dependencies(${target} ${target}_version_gen)
+    target_link_libraries(${target} PRIVATE ${res})
+endfunction()
+
+# The MSVC-style import library <target>.lib beside the DLL, made by llvm-lib from the export
+# list; a mingw host links the lib<target>.dll.a that the linker writes.
+function(quorven_msvc_import_library target exports)
+    set(def ${CMAKE_CURRENT_BINARY_DIR}/${target}_exports.def)
+    list(JOIN exports "\n    " names)
+    file(CONFIGURE OUTPUT ${def} CONTENT "LIBRARY ${target}.dll\nEXPORTS\n    ${names}\n")
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${QUORVEN_LIB} /nologo /machine:${QUORVEN_LIB_MACHINE} /def:${def}
+            /out:$<TARGET_FILE_DIR:${target}>/${target}.lib
+        VERBATIM)
+endfunction()
+
+# A shipped shared library. On Windows: DLL with our own entry point, only the named system
+# DLLs as imports, its symbols in a PDB beside it (named in the DLL's debug directory by file
+# name only) and no COFF symbol table of its own. On Linux: a .so that needs no C++ runtime.
 function(quorven_shared_library target)
     cmake_parse_arguments(ARG "" "" "WINDOWS_IMPORTS" ${ARGN})
     quorven_freestanding(${target})
@@ -49,19 +87,33 @@ function(quorven_shared_library target)
             target_link_libraries(${target} PRIVATE quorven_import_${dll})
         endforeach()
         target_link_options(${target} PRIVATE -nostdlib -Wl,--entry=quorven_dll_entry
-            -Wl,--gc-sections -Wl,--no-insert-timestamp)
+            -Wl,--gc-sections -Wl,--no-insert-timestamp
+            -Wl,--pdb=$<TARGET_FILE_DIR:${target}>/${target}.pdb "-Wl,-Xlink=-pdbaltpath:%_PDB%"
+            -Wl,--strip-all)
         target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/platform/windows/dll_entry.cpp)
     else()
         target_link_options(${target} PRIVATE -Wl,--as-needed -Wl,--no-undefined -Wl,-z,defs)
     endif()
 endfunction()
 
-# ctest check of a built library: machine, exact export list, allowed imports.
+# What a host gets with a DLL besides the DLL: its version resource, with `description`, and
+# the MSVC-style import library of its `exports`. Nothing on Linux.
+function(quorven_release_files target description exports)
+    if(WIN32)
+        quorven_version_resource(${target} "${description}")
+        quorven_msvc_import_library(${target} "${exports}")
+    endif()
+endfunction()
+
+# ctest check of a built library: machine, exact export list, allowed imports; on Windows also
+# what a shipped DLL must carry (unwind data, debug directory, version resource).
 function(quorven_binary_check target expected_exports allowed_imports)
     if(WIN32)
         add_test(NAME binary_check_${target}
             COMMAND ${CMAKE_COMMAND} -DTOOL=${QUORVEN_READOBJ} -DKIND=windows
                 -DMACHINE=${QUORVEN_EXPECTED_MACHINE} -DBINARY=$<TARGET_FILE:${target}>
+                -DPDBUTIL=${QUORVEN_PDBUTIL} -DOBJDUMP=${QUORVEN_OBJDUMP} -DVERSION=${PROJECT_VERSION}
+                "-DIMPORT_LIBRARIES=$<TARGET_FILE_DIR:${target}>/${target}.lib;$<TARGET_LINKER_FILE:${target}>"
                 "-DEXPORTS=${expected_exports}" "-DIMPORTS=${allowed_imports}"
                 -P ${PROJECT_SOURCE_DIR}/cmake/check_binary.cmake)
     else()

@@ -1,6 +1,7 @@
 # Checks a built library: its exports are exactly EXPORTS and it imports only from IMPORTS
 # (Windows: DLL names, case-insensitive; Linux: NEEDED entries, matched as regular expressions).
-# On Windows the machine type must be MACHINE as well.
+# On Windows the machine type must be MACHINE as well, and the DLL must be fit to ship
+# (check_shipped_dll below).
 
 function(fail message)
     message(FATAL_ERROR "${BINARY}: ${message}")
@@ -69,5 +70,11 @@ foreach(dll IN LISTS imports)
         fail("imports ${dll}, which is not in the allowlist (${IMPORTS})")
     endif()
 endforeach()
+
+if(KIND STREQUAL "windows")
+    include(${CMAKE_CURRENT_LIST_DIR}/check_shipped_dll.cmake)
+    check_shipped_dll()
+endif()
+
 list(LENGTH exports n)
 message(STATUS "${BINARY}: ${n} exports, imports ${imports}")

@@ -1,7 +1,7 @@
 # Cross build of the Windows DLLs with clang-19 and the mingw-w64 headers only: no C or C++
 # runtime is linked, so the libraries stay freestanding. Included by the per-architecture
-# toolchain files, which set QUORVEN_WINDOWS_PROCESSOR, QUORVEN_DLLTOOL_MACHINE and
-# QUORVEN_EXPECTED_MACHINE first.
+# toolchain files, which set QUORVEN_WINDOWS_PROCESSOR, QUORVEN_DLLTOOL_MACHINE,
+# QUORVEN_LIB_MACHINE and QUORVEN_EXPECTED_MACHINE first.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${QUORVEN_WINDOWS_PROCESSOR})
 set(CMAKE_C_COMPILER clang-19)
@@ -20,7 +20,11 @@ set(CMAKE_C_STANDARD_LIBRARIES "")
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -nostdlib")
 set(QUORVEN_DLLTOOL llvm-dlltool-19)
+set(QUORVEN_LIB llvm-lib-19)
+set(QUORVEN_RC llvm-rc-19)
 set(QUORVEN_READOBJ llvm-readobj-19)
+set(QUORVEN_PDBUTIL llvm-pdbutil-19)
+set(QUORVEN_OBJDUMP llvm-objdump-19)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

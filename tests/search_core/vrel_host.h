@@ -78,6 +78,18 @@ class held_file {
 };
 bool held_files_lock_others_out();
 
+// The process's current directory set to `path` for the life of the object, then restored.
+class current_dir {
+  public:
+    explicit current_dir(const std::u16string& path);
+    ~current_dir();
+    current_dir(const current_dir&) = delete;
+    current_dir& operator=(const current_dir&) = delete;
+
+  private:
+    std::u16string previous_;
+};
+
 // A waitable object that cancels an index-file operation once signalled.
 class cancel_object {
   public:

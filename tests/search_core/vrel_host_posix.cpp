@@ -237,6 +237,24 @@ bool held_files_lock_others_out() {
     return false;
 }
 
+current_dir::current_dir(const std::u16string& path) {
+    char* previous = getcwd(nullptr, 0);
+    if (previous == nullptr) {
+        throw std::runtime_error("getcwd failed");
+    }
+    previous_ = from_ascii(previous);  // one unit per byte, given back byte for byte below
+    std::free(previous);
+    if (chdir(native(path).c_str()) != 0) {
+        throw std::runtime_error("chdir failed");
+    }
+}
+
+current_dir::~current_dir() {
+    if (chdir(std::string(previous_.begin(), previous_.end()).c_str()) != 0) {
+        std::abort();
+    }
+}
+
 cancel_object::cancel_object() {
     int fd = eventfd(0, EFD_CLOEXEC);
     if (fd < 0) {

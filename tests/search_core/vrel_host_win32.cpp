@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <stdexcept>
 #include <string>
@@ -240,6 +241,25 @@ held_file::~held_file() {
 
 bool held_files_lock_others_out() {
     return true;
+}
+
+current_dir::current_dir(const std::u16string& path) {
+    wchar_t previous[MAX_PATH + 1];
+    DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, previous);
+    if (length == 0 || length > MAX_PATH) {
+        throw std::runtime_error("GetCurrentDirectoryW failed");
+    }
+    previous_ = from_wide(previous, length);
+    if (!SetCurrentDirectoryW(wide(path).c_str())) {
+        throw std::runtime_error("SetCurrentDirectoryW failed, error " +
+                                 std::to_string(GetLastError()));
+    }
+}
+
+current_dir::~current_dir() {
+    if (!SetCurrentDirectoryW(wide(previous_).c_str())) {
+        std::abort();
+    }
 }
 
 cancel_object::cancel_object() {

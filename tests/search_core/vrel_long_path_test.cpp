@@ -49,6 +49,34 @@ TEST(VrelLongPath, TargetAndTempInDifferentDeepDirectories) {
     expect_save_and_open(host::join(a, u"index.vrel"), host::join(b, u"index.tmp"));
 }
 
+// A directory under `base` whose path is `length` units long.
+std::u16string dir_of_length(const std::u16string& base, size_t length) {
+    std::u16string path = base;
+    while (path.size() + 1 + 200 < length) {
+        path = host::make_deep_dirs(path, 1, 200);
+    }
+    EXPECT_LT(path.size() + 1, length);
+    return host::make_deep_dirs(path, 1, static_cast<int>(length - path.size() - 1));
+}
+
+// Paths shorter than the classic limit that pass it once made absolute: the limit applies to
+// the path the platform resolves, so a host that passes relative paths loses nothing.
+TEST(VrelLongPath, RelativePathsBeyondTheClassicLimitOnceAbsolute) {
+    host::temp_dir dir;
+    const size_t limit = host::classic_path_limit();
+    std::u16string cwd = dir_of_length(dir.path(), limit - 60);
+    host::current_dir inside(cwd);
+    const std::u16string name(80, u'n');
+    ASSERT_TRUE(host::make_dir(name));
+    for (const std::u16string& folder : {std::u16string(u"."), name}) {
+        SCOPED_TRACE(folder.size());
+        std::u16string target = host::join(folder, name + u".vrel");
+        ASSERT_LT(target.size(), limit);
+        ASSERT_GE(cwd.size() + 1 + target.size(), limit);
+        expect_save_and_open(target, host::join(folder, name + u".tmp"));
+    }
+}
+
 TEST(VrelLongPath, PathsOfTheLongestLengthAllowed) {
     if (!host::takes_every_path()) {
         GTEST_SKIP() << "this machine's file system holds no path of 0x7FFF units";

@@ -44,7 +44,7 @@ TEST_F(shortcut_failure, MissingShortcutFileIsALoadFailure) {
     EXPECT_EQ(with_ui.hr_load, hr_file_not_found);
     EXPECT_EQ(with_ui.steps, 0x07u);
     EXPECT_EQ(with_ui.hr_resolve, QUORVEN_NATIVE_HR_PENDING);
-    EXPECT_EQ(with_ui.resolve_flags, QUORVEN_SHORTCUT_RESOLVE_UI_FLAGS);
+    EXPECT_EQ(with_ui.resolve_flags, resolve_ui_flags);
     EXPECT_FALSE(file_exists(missing)) << "a failed load must not create the file";
 }
 

@@ -220,7 +220,7 @@ TEST_F(shortcut_round_trip, ResolveWithUiLeavesAResolvableLinkAsWritten) {
     EXPECT_EQ(resolved.steps, 0x0Fu);
     EXPECT_EQ(resolved.hr_load, 0);
     EXPECT_EQ(resolved.hr_resolve, 0);
-    EXPECT_EQ(resolved.resolve_flags, QUORVEN_SHORTCUT_RESOLVE_UI_FLAGS);
+    EXPECT_EQ(resolved.resolve_flags, resolve_ui_flags);
 
     read_request read(link_, QUORVEN_SHORTCUT_MODE_FULL);
     auto result = read_link(read);

@@ -20,6 +20,11 @@ inline quorven_utf16_string string_of(const std::wstring& text) {
 }
 using host_buffer = native_records::host_buffer<wchar_t>;
 
+// The flags the resolve with UI passes to the shell, written out rather than taken from the
+// header, so that a wrong value in the header cannot agree with itself: SLR_UPDATE (0x4) |
+// SLR_NOSEARCH (0x10) | SLR_OFFER_DELETE_WITHOUT_FILE (0x200).
+constexpr uint32_t resolve_ui_flags = 0x214u;
+
 // The five values of a shortcut and its icon index.
 struct link_values {
     std::wstring target;

@@ -1,6 +1,7 @@
-// The file layer on Windows, over the kernel's file calls. A path longer than the classic
-// limit is made absolute and given the \\?\ form for every call that names a file, the rename
-// included; shorter paths reach the kernel exactly as the host gave them.
+// The file layer on Windows, over the kernel's file calls. A path that is, or once made
+// absolute becomes, longer than the classic limit is given in its absolute \\?\ form to every
+// call that names a file, the rename included; other paths reach the kernel exactly as the
+// host gave them.
 
 #define WIN32_LEAN_AND_MEAN
 #ifndef _WIN32_WINNT
@@ -61,13 +62,12 @@ bool copy_as_given(utf16_span path, qv::array<wchar_t>& out) {
     return true;
 }
 
-// The absolute form of a long path with the \\?\ prefix (\\?\UNC\ for a share).
-u32 make_long_form(const qv::array<wchar_t>& given, qv::array<wchar_t>& out) {
+// The absolute form of a path as GetFullPathNameW gives it, and its length in units.
+u32 make_absolute(const qv::array<wchar_t>& given, qv::array<wchar_t>& full, DWORD* length) {
     DWORD needed = GetFullPathNameW(given.data(), 0, nullptr, nullptr);
     if (needed == 0) {
         return status_io_error;
     }
-    qv::array<wchar_t> full;
     if (!full.reserve_exact(needed)) {
         return status_out_of_memory;
     }
@@ -75,17 +75,22 @@ u32 make_long_form(const qv::array<wchar_t>& given, qv::array<wchar_t>& out) {
     if (written == 0 || written >= needed) {
         return status_io_error;
     }
-    const wchar_t* f = full.data();
-    bool unc = written >= 2 && f[0] == L'\\' && f[1] == L'\\';
+    *length = written;
+    return status_ok;
+}
+
+// An absolute path with the \\?\ prefix (\\?\UNC\ for a share).
+u32 make_long_form(const wchar_t* full, DWORD length, qv::array<wchar_t>& out) {
+    bool unc = length >= 2 && full[0] == L'\\' && full[1] == L'\\';
     const wchar_t* prefix = unc ? L"\\\\?\\UNC" : L"\\\\?\\";
     usize prefix_length = unc ? 7 : 4;
     usize skip = unc ? 1 : 0;  // \\server\share becomes \\?\UNC\server\share
-    if (!out.reserve_exact(prefix_length + written - skip + 1)) {
+    if (!out.reserve_exact(prefix_length + length - skip + 1)) {
         return status_out_of_memory;
     }
     out.clear();
     out.append_reserved(prefix, prefix_length);
-    out.append_reserved(f + skip, written - skip);
+    out.append_reserved(full + skip, length - skip);
     out.push_back_reserved(L'\0');
     return status_ok;
 }
@@ -103,11 +108,28 @@ u32 make_native_path(utf16_span path, native_path& out) {
     }
     bool already_long = starts_with(given.data(), path.length, L"\\\\?\\", 4) ||
                         starts_with(given.data(), path.length, L"\\\\.\\", 4);
-    if (path.length < classic_limit || already_long) {
+    if (already_long) {
         out.storage() = qv::move(given);
         return status_ok;
     }
-    return make_long_form(given, out.storage());
+    // The limit applies to the path the kernel resolves: a short relative path below a deep
+    // current directory needs the long form as much as a long path does.
+    qv::array<wchar_t> full;
+    DWORD full_length = 0;
+    u32 status = make_absolute(given, full, &full_length);
+    if (status == status_out_of_memory) {
+        return status;
+    }
+    bool long_when_absolute = status == status_ok && full_length >= classic_limit;
+    if (path.length < classic_limit && !long_when_absolute) {
+        // Where the full form cannot be had, the call that uses the path says what is wrong.
+        out.storage() = qv::move(given);
+        return status_ok;
+    }
+    if (status != status_ok) {
+        return status;
+    }
+    return make_long_form(full.data(), full_length, out.storage());
 }
 
 u32 open_for_reading(const native_path& path, file_handle& out) {
@@ -236,8 +258,19 @@ u32 size_of_path(const native_path& path, u64* bytes) {
 
 namespace {
 
-// Volume and file index of an existing file, read through an attributes-only handle.
-bool identify(const native_path& path, BY_HANDLE_FILE_INFORMATION& info) {
+// What tells one existing file from another: the volume and the 128-bit file id, which stays
+// unique on ReFS; where the file system cannot give that id, the volume serial and the 64-bit
+// file index.
+struct file_identity {
+    bool has_id = false;
+    bool has_index = false;
+    FILE_ID_INFO id = {};
+    BY_HANDLE_FILE_INFORMATION index = {};
+};
+
+// Reads the identity of an existing file through an attributes-only handle. Both forms are
+// read, so that two files on file systems of different kinds compare in the form both give.
+bool identify(const native_path& path, file_identity& out) {
     HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, share_all, nullptr, OPEN_EXISTING, 0,
                            nullptr);
     if (h == INVALID_HANDLE_VALUE) {
@@ -245,18 +278,27 @@ bool identify(const native_path& path, BY_HANDLE_FILE_INFORMATION& info) {
     }
     file_handle file;
     adopt(h, file);
-    return GetFileInformationByHandle(h, &info) != 0;
+    out.has_id = GetFileInformationByHandleEx(h, FileIdInfo, &out.id, sizeof out.id) != 0;
+    out.has_index = GetFileInformationByHandle(h, &out.index) != 0;
+    return out.has_id || out.has_index;
 }
 
 }  // namespace
 
 bool same_existing_file(const native_path& a, const native_path& b) {
-    BY_HANDLE_FILE_INFORMATION first;
-    BY_HANDLE_FILE_INFORMATION second;
-    return identify(a, first) && identify(b, second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
+    file_identity first;
+    file_identity second;
+    if (!identify(a, first) || !identify(b, second)) {
+        return false;
+    }
+    if (first.has_id && second.has_id) {
+        return first.id.VolumeSerialNumber == second.id.VolumeSerialNumber &&
+               __builtin_memcmp(&first.id.FileId, &second.id.FileId, sizeof first.id.FileId) == 0;
+    }
+    return first.has_index && second.has_index &&
+           first.index.dwVolumeSerialNumber == second.index.dwVolumeSerialNumber &&
+           first.index.nFileIndexHigh == second.index.nFileIndexHigh &&
+           first.index.nFileIndexLow == second.index.nFileIndexLow;
 }
 
 u32 poll_cancel(u64 cancel_object) {
