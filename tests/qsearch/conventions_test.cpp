@@ -99,7 +99,8 @@ TEST_F(QsearchTest, VersionAndHelpForEachCommand) {
     EXPECT_EQ(version.exit_code, 0);
     EXPECT_THAT(version.out, StartsWith("qsearch "));
     EXPECT_THAT(version.out, HasSubstr("search core interface 3"));
-    for (const char* command : {"index", "find", "recent", "folders", "update", "stats", "help"}) {
+    for (const char* command :
+         {"index", "find", "recent", "folders", "update", "watch", "stats", "help"}) {
         SCOPED_TRACE(command);
         const Outcome help = run({"help", command});
         EXPECT_EQ(help.exit_code, 0);

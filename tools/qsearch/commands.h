@@ -42,11 +42,17 @@ struct StatsOptions {
     std::string file;
 };
 
+struct WatchOptions {
+    std::string dir;
+    std::string file = "qsearch.vrel";
+};
+
 int run_index(const IndexOptions& options);
 int run_find(const FindOptions& options);
 int run_recent(const ListOptions& options);
 int run_folders(const ListOptions& options);
 int run_update(const UpdateOptions& options);
 int run_stats(const StatsOptions& options);
+int run_watch(const WatchOptions& options);
 
 }  // namespace qsearch

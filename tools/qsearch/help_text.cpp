@@ -37,6 +37,14 @@ constexpr CommandText kCommands[] = {
     {"update", "update FILE DIR", "rescan DIR and bring FILE in step with it",
      "Compares the disk under DIR with FILE and applies only the differences. Entries of\n"
      "FILE outside DIR stay as they are.\n"},
+    {"watch", "watch DIR [-o FILE]",
+     "index DIR into FILE (default qsearch.vrel), then keep FILE in step\n"
+     "with every change until Ctrl-C",
+     "When FILE exists it is brought in step with DIR first, as update does. Changes are\n"
+     "followed through inotify and applied in batches within a fraction of a second; FILE is\n"
+     "saved atomically at most every few seconds and once more on Ctrl-C or SIGTERM, so\n"
+     "find, recent and folders can read it at any time. Folders past the system's limit of\n"
+     "inotify watches are rescanned periodically instead, with one warning.\n"},
     {"stats", "stats FILE", "what FILE holds", ""},
     {"help", "help [COMMAND]", "this text, or more about COMMAND", ""},
 };

@@ -148,6 +148,14 @@ int dispatch(const std::string& command, const std::vector<std::string>& args) {
         expect_positionals(parsed, 1);
         return run_stats({parsed.positionals[0]});
     }
+    if (command == "watch") {
+        const ParsedArguments parsed = parse(args, " -o ");
+        expect_positionals(parsed, 1);
+        WatchOptions options;
+        options.dir = parsed.positionals[0];
+        options.file = parsed.output_file.value_or(options.file);
+        return run_watch(options);
+    }
     if (command == "help" || command == "--help" || command == "-h") {
         if (args.empty()) {
             std::fputs(usage_text().c_str(), stdout);
