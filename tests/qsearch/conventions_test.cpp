@@ -100,7 +100,7 @@ TEST_F(QsearchTest, VersionAndHelpForEachCommand) {
     EXPECT_THAT(version.out, StartsWith("qsearch "));
     EXPECT_THAT(version.out, HasSubstr("search core interface 3"));
     for (const char* command :
-         {"index", "find", "recent", "folders", "update", "watch", "stats", "help"}) {
+         {"index", "find", "recent", "folders", "update", "watch", "ui", "stats", "help"}) {
         SCOPED_TRACE(command);
         const Outcome help = run({"help", command});
         EXPECT_EQ(help.exit_code, 0);

@@ -47,6 +47,10 @@ struct WatchOptions {
     std::string file = "qsearch.vrel";
 };
 
+struct UiOptions {
+    std::string file;
+};
+
 int run_index(const IndexOptions& options);
 int run_find(const FindOptions& options);
 int run_recent(const ListOptions& options);
@@ -54,5 +58,6 @@ int run_folders(const ListOptions& options);
 int run_update(const UpdateOptions& options);
 int run_stats(const StatsOptions& options);
 int run_watch(const WatchOptions& options);
+int run_ui(const UiOptions& options);
 
 }  // namespace qsearch

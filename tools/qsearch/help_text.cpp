@@ -45,6 +45,9 @@ constexpr CommandText kCommands[] = {
      "saved atomically at most every few seconds and once more on Ctrl-C or SIGTERM, so\n"
      "find, recent and folders can read it at any time. Folders past the system's limit of\n"
      "inotify watches are rescanned periodically instead, with one warning.\n"},
+    {"ui", "ui FILE", "search as you type; Enter prints the selected path",
+     "Needs a terminal. The best hits refresh on every key; Up and Down move the selection,\n"
+     "Enter prints the selected path and exits 0, Esc or Ctrl-C exits 1 printing nothing.\n"},
     {"stats", "stats FILE", "what FILE holds", ""},
     {"help", "help [COMMAND]", "this text, or more about COMMAND", ""},
 };

@@ -156,6 +156,11 @@ int dispatch(const std::string& command, const std::vector<std::string>& args) {
         options.file = parsed.output_file.value_or(options.file);
         return run_watch(options);
     }
+    if (command == "ui") {
+        const ParsedArguments parsed = parse(args, " ");
+        expect_positionals(parsed, 1);
+        return run_ui({parsed.positionals[0]});
+    }
     if (command == "help" || command == "--help" || command == "-h") {
         if (args.empty()) {
             std::fputs(usage_text().c_str(), stdout);
