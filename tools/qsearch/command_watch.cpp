@@ -100,7 +100,12 @@ class WatchSession {
         : options_(options),
           watcher_(root.path.string()),
           mirror_(root, QUORVEN_SC_MAX_ENTRIES - outside.size(), mirror_hooks()),
-          index_(std::move(outside)) {}
+          index_(std::move(outside)) {
+        const std::filesystem::path own =
+            std::filesystem::absolute(options.file).lexically_normal();
+        own_file_ = utf8_to_utf16(own.string()).text;
+        own_folder_ = utf8_to_utf16(own.parent_path().string()).text;
+    }
 
     void start() {
         TreeChanges found;
@@ -243,10 +248,31 @@ class WatchSession {
             Clock::now() + std::max<Clock::duration>(kUnwatchedRescan, took * 10);
     }
 
+    // A save inside the watched tree changes the index file, its folder's time and a
+    // temporary file; only other changes call for the next save, or it would never end.
+    bool only_own_saving(const TreeChanges& changes) const {
+        if (!changes.removed.empty() &&
+            !std::all_of(changes.removed.begin(), changes.removed.end(),
+                         [this](const EntryChange& entry) { return is_own_file(entry); })) {
+            return false;
+        }
+        return std::all_of(changes.upserted.begin(), changes.upserted.end(),
+                           [this](const EntryChange& entry) {
+                               const std::u16string path = full_path(entry.dir, entry.name);
+                               return is_own_file(entry) || path == own_folder_;
+                           });
+    }
+
+    bool is_own_file(const EntryChange& entry) const {
+        const std::u16string path = full_path(entry.dir, entry.name);
+        return path.starts_with(own_file_);  // the file, or its temporary beside it
+    }
+
     void apply(const TreeChanges& changes) {
         if (changes.empty()) {
             return;
         }
+        const bool own_saving = only_own_saving(changes);
         const AppliedChanges applied = index_.apply(changes, mirror_);
         batches_ += applied.batches;
         rebuilds_ += applied.rebuilt ? 1 : 0;
@@ -256,7 +282,7 @@ class WatchSession {
         }
         last_records_ = applied.records;
         last_seconds_ = applied.seconds;
-        unsaved_ = true;
+        unsaved_ = unsaved_ || !own_saving;
         show_status();
     }
 
@@ -289,6 +315,8 @@ class WatchSession {
     }
 
     const WatchOptions& options_;
+    std::u16string own_file_;    // the index file's path as the index would hold it
+    std::u16string own_folder_;  // and its folder's
     StatusLine status_;
     FolderWatcher watcher_;
     std::set<std::string> unwatched_;
