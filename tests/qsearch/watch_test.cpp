@@ -258,7 +258,7 @@ TEST_F(QsearchTest, SoakEndsWithExactlyWhatAFreshIndexHolds) {
     ASSERT_EQ(fresh.exit_code, 0) << fresh.err;
     const std::vector<std::string> expected = all_entries(index_file());
     const std::vector<std::string> actual = all_entries(watched);
-    EXPECT_GT(expected.size(), 100u);
+    EXPECT_GT(expected.size(), 20u);  // the comparison is not empty
     EXPECT_EQ(actual, expected);
     EXPECT_THAT(watch.out(), HasSubstr("rescans after lost events"));
     EXPECT_EQ(watch.out().find(" 0 rescans"), std::string::npos) << "the seam never fired";

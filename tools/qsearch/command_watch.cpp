@@ -113,8 +113,7 @@ class WatchSession {
         WalkedTree notes;
         notes.invalid_names = mirror_.invalid_names;
         notes.case_twins = mirror_.case_twins;
-        notes.unreadable = mirror_.unreadable;
-        notes.truncated = mirror_.truncated;
+        notes.unreadable = mirror_.unreadable;  // a full index was warned about as it filled
         report_scan_notes(notes, QUORVEN_SC_MAX_ENTRIES);
         index_.rebuild(mirror_);
         if (!index_.save(options_.file)) {

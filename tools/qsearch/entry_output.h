@@ -27,6 +27,4 @@ void print_json(const EntryRecord& entry);
 // The last component of a path as the walk writes it, ignoring a trailing separator.
 std::string_view last_component(std::string_view path);
 
-std::string iso_utc(std::int64_t ticks);
-
 }  // namespace qsearch
