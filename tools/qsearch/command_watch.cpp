@@ -139,7 +139,8 @@ class WatchSession {
             if (!pending_.empty() && (stopping || now >= *first_event_ + kGatherEvents)) {
                 apply_pending();
             }
-            if (!unwatched_.empty() && now >= next_unwatched_rescan_) {
+            // On the way out too, so that the last save misses nothing.
+            if (!unwatched_.empty() && (stopping || now >= next_unwatched_rescan_)) {
                 rescan_unwatched();
             }
             if (unsaved_ && (stopping || now >= last_save_ + kSaveInterval)) {
