@@ -267,7 +267,7 @@ TEST_F(QsearchTest, SoakEndsWithExactlyWhatAFreshIndexHolds) {
 }
 
 // Past the limit of watches, folders are rescanned instead; entries of the index file outside
-// the watched folder stay.
+// the watched folder stay; the watched folder may be a link.
 TEST_F(QsearchTest, FoldersPastTheWatchLimitAreRescannedAndOtherEntriesKept) {
     write_file("deep_1/deep_2/old_file");
     fs::create_directories(base() / "other");
@@ -275,7 +275,9 @@ TEST_F(QsearchTest, FoldersPastTheWatchLimitAreRescannedAndOtherEntriesKept) {
     ASSERT_EQ(run({"index", (base() / "other").string(), "-o", index_file().string()}).exit_code,
               0);
 
-    WatchProcess watch(tree(), index_file(), base(), {{"QSEARCH_WATCH_MAX_WATCHES", "1"}});
+    // Named through a link, which watch follows for the root as index does.
+    fs::create_directory_symlink(tree(), base() / "link");
+    WatchProcess watch(base() / "link", index_file(), base(), {{"QSEARCH_WATCH_MAX_WATCHES", "1"}});
     ASSERT_TRUE(eventually([&] { return find("old_file").size() == 1; })) << watch.err();
     write_file("deep_1/deep_2/new_file");
     write_file("top_file");

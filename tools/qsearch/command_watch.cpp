@@ -88,11 +88,6 @@ std::vector<CopiedEntry> entries_outside(const std::string& file, const std::u16
     return outside;
 }
 
-std::pair<std::string, std::string> split_parent(const std::string& folder) {
-    const std::size_t cut = folder.rfind('/');
-    return {cut == 0 ? "/" : folder.substr(0, cut), folder.substr(cut + 1)};
-}
-
 class WatchSession {
   public:
     WatchSession(const WatchOptions& options, const RootFolder& root,
@@ -237,7 +232,7 @@ class WatchSession {
             }
             mirror_.rescan(folder, changes);
             if (folder != mirror_.root()) {
-                const auto [parent, name] = split_parent(folder);
+                const auto [parent, name] = parent_and_name(folder);
                 mirror_.restat(parent, name, changes);
             }
             covered = folder;

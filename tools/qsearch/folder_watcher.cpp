@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "failure.h"
+#include "tree_mirror.h"
 
 namespace qsearch {
 namespace {
@@ -29,11 +30,6 @@ std::string system_watch_limit() {
     std::ifstream in("/proc/sys/fs/inotify/max_user_watches");
     std::string limit;
     return in >> limit ? limit : "unknown";
-}
-
-std::pair<std::string, std::string> split_parent(const std::string& folder) {
-    const std::size_t cut = folder.rfind('/');
-    return {cut == 0 ? "/" : folder.substr(0, cut), folder.substr(cut + 1)};
 }
 
 }  // namespace
@@ -60,7 +56,9 @@ bool FolderWatcher::add(const std::string& folder) {
     if (max_watches_ != 0 && watch_by_folder_.size() >= max_watches_) {
         errno = ENOSPC;
     } else {
-        wd = inotify_add_watch(fd_, folder.c_str(), kFolderEvents);
+        // The root may be a link to a folder, which the user named: follow it.
+        const std::uint32_t follow = folder == root_ ? IN_DONT_FOLLOW : 0;
+        wd = inotify_add_watch(fd_, folder.c_str(), kFolderEvents & ~follow);
     }
     if (wd < 0) {
         // A folder gone already, or unreadable, is the listing's business.
@@ -153,7 +151,7 @@ void FolderWatcher::note_event(int wd, unsigned mask, const std::string& name,
         changed.folders[folder].relist = true;
         // The folder's own time changed with its list of children.
         if (!is_root) {
-            const auto [parent, own_name] = split_parent(folder);
+            const auto [parent, own_name] = parent_and_name(folder);
             changed.folders[parent].names.insert(own_name);
         }
     } else if ((mask & kChildWritten) != 0) {

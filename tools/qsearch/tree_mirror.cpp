@@ -22,6 +22,11 @@ bool vanished(const std::error_code& error) {
 
 }  // namespace
 
+std::pair<std::string, std::string> parent_and_name(const std::string& path) {
+    const std::size_t cut = path.rfind(kSeparator);
+    return {cut == 0 ? std::string(1, kSeparator) : path.substr(0, cut), path.substr(cut + 1)};
+}
+
 TreeMirror::TreeMirror(const RootFolder& root, std::size_t room, Hooks hooks)
     : root_(root.path.string()),
       root_text_(folder_text(root.text)),

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tree_diff.h"
@@ -20,6 +21,9 @@ struct TreeChanges {
     std::vector<EntryChange> upserted;  // new or changed entries, as on disk now
     bool empty() const { return removed.empty() && upserted.empty(); }
 };
+
+// "/a/b/c" -> {"/a/b", "c"}; "/a" -> {"/", "a"}.
+std::pair<std::string, std::string> parent_and_name(const std::string& path);
 
 class TreeMirror {
   public:
