@@ -151,10 +151,8 @@ int dispatch(const std::string& command, const std::vector<std::string>& args) {
     if (command == "watch") {
         const ParsedArguments parsed = parse(args, " -o ");
         expect_positionals(parsed, 1);
-        WatchOptions options;
-        options.dir = parsed.positionals[0];
-        options.file = parsed.output_file.value_or(options.file);
-        return run_watch(options);
+        const WatchOptions defaults;
+        return run_watch({parsed.positionals[0], parsed.output_file.value_or(defaults.file)});
     }
     if (command == "ui") {
         const ParsedArguments parsed = parse(args, " ");
