@@ -202,12 +202,8 @@ class WatchSession {
             ++rescans_;
             mirror_.rescan(mirror_.root(), changes);
         } else {
-            for (const auto& [folder, change] : pending_.folders) {
-                if (change.relist) {
-                    mirror_.relist(folder, changes);
-                    continue;
-                }
-                for (const std::string& name : change.names) {
+            for (const auto& [folder, names] : pending_.folders) {
+                for (const std::string& name : names) {
                     mirror_.restat(folder, name, changes);
                 }
             }
@@ -246,16 +242,12 @@ class WatchSession {
     // A save inside the watched tree changes the index file, its folder's time and a
     // temporary file; only other changes call for the next save, or it would never end.
     bool only_own_saving(const TreeChanges& changes) const {
-        if (!changes.removed.empty() &&
-            !std::all_of(changes.removed.begin(), changes.removed.end(),
-                         [this](const EntryChange& entry) { return is_own_file(entry); })) {
-            return false;
-        }
-        return std::all_of(changes.upserted.begin(), changes.upserted.end(),
-                           [this](const EntryChange& entry) {
-                               const std::u16string path = full_path(entry.dir, entry.name);
-                               return is_own_file(entry) || path == own_folder_;
-                           });
+        return std::all_of(
+            changes.list.begin(), changes.list.end(), [this](const TreeChange& change) {
+                return is_own_file(change.entry) ||
+                       (!change.removal &&
+                        full_path(change.entry.dir, change.entry.name) == own_folder_);
+            });
     }
 
     bool is_own_file(const EntryChange& entry) const {

@@ -147,15 +147,14 @@ void FolderWatcher::note_event(int wd, unsigned mask, const std::string& name,
         }
         return;
     }
-    if ((mask & kChildComesOrGoes) != 0) {
-        changed.folders[folder].relist = true;
-        // The folder's own time changed with its list of children.
-        if (!is_root) {
-            const auto [parent, own_name] = parent_and_name(folder);
-            changed.folders[parent].names.insert(own_name);
-        }
-    } else if ((mask & kChildWritten) != 0) {
-        changed.folders[folder].names.insert(name);
+    if ((mask & (kChildComesOrGoes | kChildWritten)) == 0) {
+        return;
+    }
+    changed.folders[folder].insert(name);
+    // The folder's own time changed with its list of children.
+    if ((mask & kChildComesOrGoes) != 0 && !is_root) {
+        const auto [parent, own_name] = parent_and_name(folder);
+        changed.folders[parent].insert(own_name);
     }
 }
 

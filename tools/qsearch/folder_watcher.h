@@ -10,15 +10,12 @@
 
 namespace qsearch {
 
-struct ChangedFolder {
-    bool relist = false;          // a child came, went or was renamed
-    std::set<std::string> names;  // children written to or touched
-};
-
 struct ChangedFolders {
-    std::map<std::string, ChangedFolder> folders;  // by path; parents before their contents
-    bool everything = false;                       // events were lost: rescan the whole tree
-    bool root_gone = false;  // the watched folder itself was deleted or moved away
+    // Children that came, went or were written to, by folder path; parents sort before their
+    // contents.
+    std::map<std::string, std::set<std::string>> folders;
+    bool everything = false;  // events were lost: rescan the whole tree
+    bool root_gone = false;   // the watched folder itself was deleted or moved away
     bool empty() const { return folders.empty() && !everything && !root_gone; }
 };
 

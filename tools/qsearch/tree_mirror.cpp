@@ -1,10 +1,12 @@
 #include "tree_mirror.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
 #include "case_twins.h"
 #include "failure.h"
+#include "utf.h"
 
 namespace qsearch {
 namespace {
@@ -40,10 +42,6 @@ void TreeMirror::scan(TreeChanges& changes) {
     sync(root_, false, changes);
 }
 
-void TreeMirror::relist(const std::string& folder, TreeChanges& changes) {
-    sync(folder, false, changes);
-}
-
 void TreeMirror::rescan(const std::string& folder, TreeChanges& changes) {
     sync(folder, true, changes);
 }
@@ -53,25 +51,59 @@ void TreeMirror::restat(const std::string& folder, const std::string& name, Tree
     if (found == folders_.end()) {
         return;
     }
-    const auto child = found->second.children.find(name);
+    Folder& record = found->second;
+    const auto child = record.children.find(name);
     EntryStatus status;
     std::error_code error;
-    if (child == found->second.children.end() ||
-        !read_entry_status(child_path(folder, name), status, error) ||
-        status.is_folder != child->second.is_folder) {
+    const bool on_disk = read_entry_status(child_path(folder, name), status, error);
+    if (!on_disk && !vanished(error)) {
+        sync(folder, false, changes);  // it reports what cannot be read
+        return;
+    }
+    // Where letter case decides which of two names is kept, only the whole folder tells.
+    if (child == record.children.end()) {
+        std::u16string name16 = utf8_to_utf16(name).text;
+        if (on_disk && (record.has_twins || clashes_in_case(record, name16))) {
+            sync(folder, false, changes);
+        } else if (on_disk) {
+            const bool descend = status.is_folder && status.device == root_device_;
+            add(folder, name, Child{std::move(name16), status.ticks, status.is_folder, descend},
+                changes, record.children);
+        }
+        return;
+    }
+    if (!on_disk) {
+        if (record.has_twins) {
+            sync(folder, false, changes);
+            return;
+        }
+        drop(folder, name, child->second, changes);
+        record.children.erase(child);
+        return;
+    }
+    const bool descend = status.is_folder && status.device == root_device_;
+    if (status.is_folder != child->second.is_folder || descend != child->second.descended) {
         sync(folder, false, changes);
         return;
     }
     if (status.ticks != child->second.ticks) {
         child->second.ticks = status.ticks;
-        changes.upserted.push_back(
-            {found->second.text, child->second.name, status.ticks, status.is_folder});
+        changes.upsert({record.text, child->second.name, status.ticks, status.is_folder});
     }
 }
 
+bool TreeMirror::clashes_in_case(const Folder& record, const std::u16string& name) {
+    const std::u16string key = case_candidate_key(name);
+    return std::any_of(record.children.begin(), record.children.end(), [&key](const auto& child) {
+        return case_candidate_key(child.second.name) == key;
+    });
+}
+
 // The children as index would take them now: twins left out, unreadable ones reported.
-std::map<std::string, TreeMirror::Child> TreeMirror::read_children(const std::string& folder) {
+std::map<std::string, TreeMirror::Child> TreeMirror::read_children(const std::string& folder,
+                                                                   bool& has_twins) {
     std::map<std::string, Child> children;
+    has_twins = false;
     FolderNames listed;
     std::error_code error;
     if (!list_folder_names(folder, find_case_twins, listed, error)) {
@@ -89,6 +121,7 @@ std::map<std::string, TreeMirror::Child> TreeMirror::read_children(const std::st
     for (std::size_t i = 0; i < listed.natives.size(); ++i) {
         if (listed.twins[i]) {
             ++case_twins;
+            has_twins = true;
             continue;
         }
         const std::string name = listed.natives[i].string();
@@ -112,10 +145,12 @@ void TreeMirror::sync(const std::string& folder, bool recurse, TreeChanges& chan
     if (!folders_.contains(folder)) {
         return;
     }
-    std::map<std::string, Child> fresh = read_children(folder);
+    bool has_twins = false;
+    std::map<std::string, Child> fresh = read_children(folder, has_twins);
     // Folders the sync added or removed may insert or erase records, but never this one, and
     // map nodes stay where they are.
     Folder& record = folders_.at(folder);
+    record.has_twins = has_twins;
     std::map<std::string, Child> old = std::move(record.children);
     record.children.clear();
     std::vector<std::string> unchanged_folders;
@@ -139,7 +174,7 @@ void TreeMirror::sync(const std::string& folder, bool recurse, TreeChanges& chan
         } else {
             if (kept.ticks != now->second.ticks) {
                 kept.ticks = now->second.ticks;
-                changes.upserted.push_back({record.text, kept.name, kept.ticks, kept.is_folder});
+                changes.upsert({record.text, kept.name, kept.ticks, kept.is_folder});
             }
             if (kept.descended) {
                 unchanged_folders.push_back(child_path(folder, was->first));
@@ -168,7 +203,7 @@ void TreeMirror::add(const std::string& folder, const std::string& name, Child c
         return;
     }
     const std::u16string& text = folders_.at(folder).text;
-    changes.upserted.push_back({text, child.name, child.ticks, child.is_folder});
+    changes.upsert({text, child.name, child.ticks, child.is_folder});
     ++entry_count_;
     const bool descend = child.descended;
     const std::u16string sub_text = text + child.name + static_cast<char16_t>(kSeparator);
@@ -183,7 +218,7 @@ void TreeMirror::add(const std::string& folder, const std::string& name, Child c
 
 void TreeMirror::drop(const std::string& folder, const std::string& name, const Child& child,
                       TreeChanges& changes) {
-    changes.removed.push_back({folders_.at(folder).text, child.name, child.ticks, child.is_folder});
+    changes.remove({folders_.at(folder).text, child.name, child.ticks, child.is_folder});
     --entry_count_;
     if (child.descended) {
         drop_folder(child_path(folder, name));

@@ -16,10 +16,17 @@
 
 namespace qsearch {
 
+struct TreeChange {
+    EntryChange entry;  // as on disk now, or as it was for a removal
+    bool removal;       // a folder goes with everything under it
+};
+
+// What changed, in the order the mirror saw it: an entry may come, go and come back.
 struct TreeChanges {
-    std::vector<EntryChange> removed;   // a folder goes with everything under it
-    std::vector<EntryChange> upserted;  // new or changed entries, as on disk now
-    bool empty() const { return removed.empty() && upserted.empty(); }
+    std::vector<TreeChange> list;
+    void remove(EntryChange entry) { list.push_back({std::move(entry), true}); }
+    void upsert(EntryChange entry) { list.push_back({std::move(entry), false}); }
+    bool empty() const { return list.empty(); }
 };
 
 // "/a/b/c" -> {"/a/b", "c"}; "/a" -> {"/", "a"}.
@@ -40,13 +47,12 @@ class TreeMirror {
 
     // The whole tree, as index walks it; the changes are everything found.
     void scan(TreeChanges& changes);
-    // Lists `folder` again; new folders are walked whole, vanished ones leave with their
-    // contents. Nothing happens for a folder the mirror does not hold.
-    void relist(const std::string& folder, TreeChanges& changes);
-    // Reads one child again after it was written to or touched; the folder is listed again
-    // when the child is new, gone or of another kind.
+    // Reads one child again after it came, went or was written to; the folder is listed again
+    // when letter case may decide which of two names is kept, or the child changed its kind.
     void restat(const std::string& folder, const std::string& name, TreeChanges& changes);
-    // relist of `folder` and of every folder below it: what lost events may have hidden.
+    // Lists `folder` and every folder below it again, for what lost events may have hidden:
+    // new folders are walked whole, vanished ones leave with their contents. Nothing happens
+    // for a folder the mirror does not hold.
     void rescan(const std::string& folder, TreeChanges& changes);
 
     const std::string& root() const { return root_; }
@@ -72,10 +78,12 @@ class TreeMirror {
     struct Folder {
         std::u16string text;  // as the index stores it, ending in the separator
         std::map<std::string, Child> children;
+        bool has_twins = false;  // names were left out as twins of a kept one
     };
 
     void sync(const std::string& folder, bool recurse, TreeChanges& changes);
-    std::map<std::string, Child> read_children(const std::string& folder);
+    std::map<std::string, Child> read_children(const std::string& folder, bool& has_twins);
+    static bool clashes_in_case(const Folder& record, const std::u16string& name);
     void add(const std::string& folder, const std::string& name, Child child, TreeChanges& changes,
              std::map<std::string, Child>& into);
     void drop(const std::string& folder, const std::string& name, const Child& child,
