@@ -1,6 +1,5 @@
 #include "tree_mirror.h"
 
-#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -63,12 +62,13 @@ void TreeMirror::restat(const std::string& folder, const std::string& name, Tree
     // Where letter case decides which of two names is kept, only the whole folder tells.
     if (child == record.children.end()) {
         std::u16string name16 = utf8_to_utf16(name).text;
-        if (on_disk && (record.has_twins || clashes_in_case(record, name16))) {
+        if (on_disk &&
+            (record.has_twins || record.case_keys.contains(case_candidate_key(name16)))) {
             sync(folder, false, changes);
         } else if (on_disk) {
             const bool descend = status.is_folder && status.device == root_device_;
             add(folder, name, Child{std::move(name16), status.ticks, status.is_folder, descend},
-                changes, record.children);
+                changes);
         }
         return;
     }
@@ -78,7 +78,7 @@ void TreeMirror::restat(const std::string& folder, const std::string& name, Tree
             return;
         }
         drop(folder, name, child->second, changes);
-        record.children.erase(child);
+        forget(record, child);
         return;
     }
     const bool descend = status.is_folder && status.device == root_device_;
@@ -92,11 +92,17 @@ void TreeMirror::restat(const std::string& folder, const std::string& name, Tree
     }
 }
 
-bool TreeMirror::clashes_in_case(const Folder& record, const std::u16string& name) {
-    const std::u16string key = case_candidate_key(name);
-    return std::any_of(record.children.begin(), record.children.end(), [&key](const auto& child) {
-        return case_candidate_key(child.second.name) == key;
-    });
+void TreeMirror::keep(Folder& record, const std::string& name, Child child) {
+    ++record.case_keys[case_candidate_key(child.name)];
+    record.children.emplace(name, std::move(child));
+}
+
+void TreeMirror::forget(Folder& record, std::map<std::string, Child>::iterator child) {
+    const std::u16string key = case_candidate_key(child->second.name);
+    if (--record.case_keys[key] == 0) {
+        record.case_keys.erase(key);
+    }
+    record.children.erase(child);
 }
 
 // The children as index would take them now: twins left out, unreadable ones reported.
@@ -153,6 +159,7 @@ void TreeMirror::sync(const std::string& folder, bool recurse, TreeChanges& chan
     record.has_twins = has_twins;
     std::map<std::string, Child> old = std::move(record.children);
     record.children.clear();
+    record.case_keys.clear();
     std::vector<std::string> unchanged_folders;
     auto was = old.begin();
     auto now = fresh.begin();
@@ -163,14 +170,14 @@ void TreeMirror::sync(const std::string& folder, bool recurse, TreeChanges& chan
             continue;
         }
         if (was == old.end() || now->first < was->first) {
-            add(folder, now->first, std::move(now->second), changes, record.children);
+            add(folder, now->first, std::move(now->second), changes);
             ++now;
             continue;
         }
         Child& kept = was->second;
         if (kept.is_folder != now->second.is_folder || kept.descended != now->second.descended) {
             drop(folder, was->first, kept, changes);
-            add(folder, now->first, std::move(now->second), changes, record.children);
+            add(folder, now->first, std::move(now->second), changes);
         } else {
             if (kept.ticks != now->second.ticks) {
                 kept.ticks = now->second.ticks;
@@ -179,7 +186,7 @@ void TreeMirror::sync(const std::string& folder, bool recurse, TreeChanges& chan
             if (kept.descended) {
                 unchanged_folders.push_back(child_path(folder, was->first));
             }
-            record.children.emplace(was->first, std::move(kept));
+            keep(record, was->first, std::move(kept));
         }
         ++was;
         ++now;
@@ -192,7 +199,7 @@ void TreeMirror::sync(const std::string& folder, bool recurse, TreeChanges& chan
 }
 
 void TreeMirror::add(const std::string& folder, const std::string& name, Child child,
-                     TreeChanges& changes, std::map<std::string, Child>& into) {
+                     TreeChanges& changes) {
     if (entry_count_ >= room_) {
         if (!truncated) {
             truncated = true;
@@ -207,7 +214,7 @@ void TreeMirror::add(const std::string& folder, const std::string& name, Child c
     ++entry_count_;
     const bool descend = child.descended;
     const std::u16string sub_text = text + child.name + static_cast<char16_t>(kSeparator);
-    into.emplace(name, std::move(child));
+    keep(folders_.at(folder), name, std::move(child));
     if (descend) {
         const std::string sub = child_path(folder, name);
         hooks_.on_folder_added(sub);

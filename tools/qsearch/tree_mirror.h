@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -79,13 +80,15 @@ class TreeMirror {
         std::u16string text;  // as the index stores it, ending in the separator
         std::map<std::string, Child> children;
         bool has_twins = false;  // names were left out as twins of a kept one
+        // How many children's names have each case_candidate_key.
+        std::unordered_map<std::u16string, std::size_t> case_keys;
     };
 
     void sync(const std::string& folder, bool recurse, TreeChanges& changes);
     std::map<std::string, Child> read_children(const std::string& folder, bool& has_twins);
-    static bool clashes_in_case(const Folder& record, const std::u16string& name);
-    void add(const std::string& folder, const std::string& name, Child child, TreeChanges& changes,
-             std::map<std::string, Child>& into);
+    static void keep(Folder& record, const std::string& name, Child child);
+    static void forget(Folder& record, std::map<std::string, Child>::iterator child);
+    void add(const std::string& folder, const std::string& name, Child child, TreeChanges& changes);
     void drop(const std::string& folder, const std::string& name, const Child& child,
               TreeChanges& changes);
     void drop_folder(const std::string& folder);
