@@ -41,7 +41,7 @@ class QsearchTest : public ::testing::Test {
 
     // index tree() into index_file(), asserting success.
     Outcome index_tree();
-    // Full paths that `find` prints for a query.
+    // Full paths that `find` prints for a query (checking its exit code: 0, or 1 for none).
     std::vector<std::string> find(const std::string& query, const std::string& limit = "20");
 
   private:

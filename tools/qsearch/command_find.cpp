@@ -1,14 +1,15 @@
-// qsearch find FILE QUERY [-n N] [--long]: the best entries whose name matches QUERY.
+// qsearch find FILE QUERY [-n N] [--long | -0 | --json]: the best entries whose name matches
+// QUERY. Exits 1 when nothing matched, as locate and grep do.
 #include <quorven/search_core.h>
 
 #include <cstdio>
-#include <optional>
-#include <utility>
 #include <vector>
 
 #include "commands.h"
+#include "entry_output.h"
 #include "failure.h"
 #include "format.h"
+#include "match_span.h"
 #include "session.h"
 #include "stopwatch.h"
 #include "terminal.h"
@@ -16,37 +17,6 @@
 
 namespace qsearch {
 namespace {
-
-bool units_match(char16_t a, char16_t b) {
-    const auto fold = [](char16_t unit) {
-        return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 0x20) : unit;
-    };
-    return fold(a) == fold(b);
-}
-
-// Where the query lies in the name, for highlighting only. Exact and prefix hits are known by
-// their score; a "contains" hit is searched with ASCII folding, and one that only the store's
-// full case folding finds is shown without highlight.
-std::optional<std::pair<std::size_t, std::size_t>> match_span(std::u16string_view name,
-                                                              std::u16string_view query,
-                                                              std::uint32_t score) {
-    if (score == QUORVEN_SC_SCORE_EXACT) {
-        return std::pair{std::size_t{0}, name.size()};
-    }
-    if (score == QUORVEN_SC_SCORE_PREFIX) {
-        return std::pair{std::size_t{0}, query.size()};
-    }
-    for (std::size_t start = 0; start + query.size() <= name.size(); ++start) {
-        std::size_t k = 0;
-        while (k < query.size() && units_match(name[start + k], query[k])) {
-            ++k;
-        }
-        if (k == query.size()) {
-            return std::pair{start, start + query.size()};
-        }
-    }
-    return std::nullopt;
-}
 
 std::string render_path(const CopiedEntry& entry, std::u16string_view query, std::uint32_t score) {
     const std::u16string path = full_path(entry.dir, entry.name);
@@ -60,6 +30,27 @@ std::string render_path(const CopiedEntry& entry, std::u16string_view query, std
     return highlight(utf16_to_utf8(folder) + utf16_to_utf8(name.substr(0, span->first)),
                      utf16_to_utf8(name.substr(span->first, span->second - span->first)),
                      utf16_to_utf8(name.substr(span->second)));
+}
+
+void print_hit(const CopiedEntry& entry, const Hit& hit, std::u16string_view query,
+               OutputMode mode) {
+    switch (mode) {
+        case OutputMode::plain:
+            std::printf("%s\n", render_path(entry, query, hit.score).c_str());
+            break;
+        case OutputMode::long_format:
+            std::printf("%3u  %s  %s  %s\n", hit.score, format_ticks(hit.ticks).c_str(),
+                        hit.is_folder ? "folder" : "file  ",
+                        render_path(entry, query, hit.score).c_str());
+            break;
+        case OutputMode::null_terminated:
+            print_null_terminated(utf16_to_utf8(full_path(entry.dir, entry.name)));
+            break;
+        case OutputMode::json:
+            print_json({utf16_to_utf8(full_path(entry.dir, entry.name)), hit.is_folder, hit.ticks,
+                        hit.score, std::nullopt});
+            break;
+    }
 }
 
 }  // namespace
@@ -82,22 +73,15 @@ int run_find(const FindOptions& options) {
     }
     const std::vector<CopiedEntry> entries = store.copy_entries(ids, outcome.text_units);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const Hit& hit = outcome.hits[i];
-        const std::string path = render_path(entries[i], query, hit.score);
-        if (options.long_format) {
-            std::printf("%3u  %s  %s  %s\n", hit.score, format_ticks(hit.ticks).c_str(),
-                        hit.is_folder ? "folder" : "file  ", path.c_str());
-        } else {
-            std::printf("%s\n", path.c_str());
-        }
+        print_hit(entries[i], outcome.hits[i], query, options.output);
     }
-    if (options.long_format) {
+    if (options.output == OutputMode::long_format) {
         std::printf("%zu of %u matches, %u entries scanned in %s\n", entries.size(),
                     outcome.matched, outcome.scanned, format_seconds(query_seconds).c_str());
-    } else if (entries.empty()) {
+    } else if (entries.empty() && options.output == OutputMode::plain) {
         std::fprintf(stderr, "no entry matches '%s'\n", options.query.c_str());
     }
-    return 0;
+    return entries.empty() ? kExitFailure : 0;
 }
 
 }  // namespace qsearch

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <numeric>
 #include <vector>
 
 #include "commands.h"
@@ -14,6 +13,7 @@
 #include "mutation_batches.h"
 #include "session.h"
 #include "stopwatch.h"
+#include "stored_entries.h"
 #include "tree_diff.h"
 #include "tree_scan.h"
 #include "utf.h"
@@ -21,27 +21,9 @@
 namespace qsearch {
 namespace {
 
-constexpr std::size_t kCopyChunk = 65536;
 constexpr std::size_t kListedPerKind = 50;
 // Entries loaded from an index file carry generation 0; this update's upserts carry 1.
 constexpr std::uint32_t kUpdateGeneration = 1;
-
-// A freshly opened store has no deleted entries, so its ids are exactly 0..entry_count-1.
-std::vector<CopiedEntry> read_all_entries(Store& store, std::uint32_t entry_count) {
-    std::vector<CopiedEntry> all;
-    all.reserve(entry_count);
-    std::vector<std::uint32_t> ids;
-    for (std::uint32_t first = 0; first < entry_count;) {
-        const auto count =
-            static_cast<std::uint32_t>(std::min<std::size_t>(kCopyChunk, entry_count - first));
-        ids.resize(count);
-        std::iota(ids.begin(), ids.end(), first);
-        std::vector<CopiedEntry> chunk = store.copy_entries(ids, count * 64);
-        std::move(chunk.begin(), chunk.end(), std::back_inserter(all));
-        first += count;
-    }
-    return all;
-}
 
 void list_changes(const char* mark, const std::vector<EntryChange>& changes, const char* kind) {
     const std::size_t listed = std::min(changes.size(), kListedPerKind);

@@ -36,22 +36,58 @@ std::string format_bytes(std::uint64_t bytes) {
     return text;
 }
 
-std::string format_ticks(std::int64_t ticks) {
-    constexpr std::int64_t kTicksPerSecond = 10000000;
-    const std::int64_t unix_seconds =
-        (ticks - static_cast<std::int64_t>(QUORVEN_SC_UNIX_EPOCH_TICKS)) / kTicksPerSecond;
+namespace {
+
+constexpr std::int64_t kTicksPerSecond = 10000000;
+
+// A time given in seconds since the Unix epoch, as ISO 8601 in UTC or as plain local time;
+// empty when it cannot be shown.
+std::string format_unix_seconds(std::int64_t unix_seconds, bool utc) {
     const auto moment = static_cast<std::time_t>(unix_seconds);
-    std::tm local{};
+    std::tm parts{};
 #if defined(_WIN32)
-    const bool converted = localtime_s(&local, &moment) == 0;
+    const bool converted = (utc ? gmtime_s(&parts, &moment) : localtime_s(&parts, &moment)) == 0;
 #else
-    const bool converted = localtime_r(&moment, &local) != nullptr;
+    const bool converted =
+        (utc ? gmtime_r(&moment, &parts) : localtime_r(&moment, &parts)) != nullptr;
 #endif
-    char text[32];
-    if (!converted || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0) {
-        return "(time out of range) ";
+    char text[48];
+    const std::size_t length = utc ? std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts)
+                                   : std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+    if (!converted || length == 0) {
+        return "";
     }
     return text;
+}
+
+}  // namespace
+
+std::string format_ticks(std::int64_t ticks) {
+    const std::int64_t unix_seconds =
+        (ticks - static_cast<std::int64_t>(QUORVEN_SC_UNIX_EPOCH_TICKS)) / kTicksPerSecond;
+    const std::string text = format_unix_seconds(unix_seconds, false);
+    return text.empty() ? "(time out of range) " : text;
+}
+
+std::string format_iso_utc(std::int64_t ticks) {
+    const std::int64_t since_epoch = ticks - static_cast<std::int64_t>(QUORVEN_SC_UNIX_EPOCH_TICKS);
+    std::int64_t seconds = since_epoch / kTicksPerSecond;
+    std::int64_t fraction = since_epoch % kTicksPerSecond;
+    if (fraction < 0) {
+        fraction += kTicksPerSecond;
+        --seconds;
+    }
+    std::string text = format_unix_seconds(seconds, true);
+    if (text.empty()) {
+        return text;
+    }
+    if (fraction != 0) {
+        char digits[16];
+        std::snprintf(digits, sizeof digits, ".%07lld", static_cast<long long>(fraction));
+        text += digits;
+        text.erase(text.find_last_not_of('0') + 1);
+    }
+    return text + "Z";
 }
 
 std::string format_rate(std::size_t count, double seconds) {

@@ -13,27 +13,11 @@
 
 #include "commands.h"
 #include "failure.h"
+#include "help_text.h"
 
 namespace {
 
 using namespace qsearch;
-
-constexpr const char* kUsage =
-    "usage: qsearch COMMAND ARGUMENTS\n"
-    "\n"
-    "  index DIR [-o FILE] [--max-entries N]\n"
-    "                            index the tree under DIR into FILE (default qsearch.vrel)\n"
-    "  find FILE QUERY [-n N] [--long]\n"
-    "                            the N best entries whose name matches QUERY (default 20);\n"
-    "                            --long adds score, kind and modification time\n"
-    "  recent FILE [-n N]        the N newest files\n"
-    "  folders FILE [-n N]       the N folders holding the most files\n"
-    "  update FILE DIR           rescan DIR and bring FILE in step with it\n"
-    "  stats FILE                what FILE holds\n"
-    "  help                      this text\n"
-    "\n"
-    "Names are matched ignoring letter case: exact names first, then names starting with\n"
-    "QUERY, then names containing it; newer entries first within each.\n";
 
 class UsageError : public Failure {
   public:
@@ -43,11 +27,25 @@ class UsageError : public Failure {
 // The arguments after the command: options the command allows, and the positionals.
 struct ParsedArguments {
     std::vector<std::string> positionals;
-    std::optional<std::string> output;
+    std::optional<std::string> output_file;
     std::optional<std::uint32_t> count;
     std::optional<std::uint32_t> max_entries;
-    bool long_format = false;
+    OutputMode output = OutputMode::plain;
 };
+
+// The flags that choose how entries are printed; at most one may be given.
+std::optional<OutputMode> output_flag(std::string_view arg) {
+    if (arg == "--long") {
+        return OutputMode::long_format;
+    }
+    if (arg == "-0" || arg == "--null") {
+        return OutputMode::null_terminated;
+    }
+    if (arg == "--json") {
+        return OutputMode::json;
+    }
+    return std::nullopt;
+}
 
 std::uint32_t parse_count(std::string_view option, std::string_view text) {
     std::uint32_t value = 0;
@@ -76,8 +74,11 @@ ParsedArguments parse(const std::vector<std::string>& args, std::string_view all
         if (allowed.find(" " + arg + " ") == std::string_view::npos) {
             throw UsageError("unknown option '" + arg + "'");
         }
-        if (arg == "--long") {
-            parsed.long_format = true;
+        if (const auto mode = output_flag(arg)) {
+            if (parsed.output != OutputMode::plain && parsed.output != *mode) {
+                throw UsageError("--long, -0 and --json cannot be combined");
+            }
+            parsed.output = *mode;
             continue;
         }
         if (i + 1 == args.size()) {
@@ -85,7 +86,7 @@ ParsedArguments parse(const std::vector<std::string>& args, std::string_view all
         }
         const std::string& value = args[++i];
         if (arg == "-o") {
-            parsed.output = value;
+            parsed.output_file = value;
         } else if (arg == "-n") {
             parsed.count = parse_count(arg, value);
         } else {
@@ -114,26 +115,27 @@ int dispatch(const std::string& command, const std::vector<std::string>& args) {
         expect_positionals(parsed, 1);
         IndexOptions options;
         options.dir = parsed.positionals[0];
-        options.file = parsed.output.value_or(options.file);
+        options.file = parsed.output_file.value_or(options.file);
         options.max_entries = parsed.max_entries.value_or(QUORVEN_SC_MAX_ENTRIES);
         return run_index(options);
     }
     if (command == "find") {
-        const ParsedArguments parsed = parse(args, " -n --long ");
+        const ParsedArguments parsed = parse(args, " -n --long -0 --null --json ");
         expect_positionals(parsed, 2);
         FindOptions options;
         options.file = parsed.positionals[0];
         options.query = parsed.positionals[1];
         options.limit = parsed.count.value_or(options.limit);
-        options.long_format = parsed.long_format;
+        options.output = parsed.output;
         return run_find(options);
     }
     if (command == "recent" || command == "folders") {
-        const ParsedArguments parsed = parse(args, " -n ");
+        const ParsedArguments parsed = parse(args, " -n -0 --null --json ");
         expect_positionals(parsed, 1);
         ListOptions options;
         options.file = parsed.positionals[0];
         options.limit = parsed.count.value_or(options.limit);
+        options.output = parsed.output;
         return command == "recent" ? run_recent(options) : run_folders(options);
     }
     if (command == "update") {
@@ -146,8 +148,35 @@ int dispatch(const std::string& command, const std::vector<std::string>& args) {
         expect_positionals(parsed, 1);
         return run_stats({parsed.positionals[0]});
     }
+    if (command == "watch") {
+        const ParsedArguments parsed = parse(args, " -o ");
+        expect_positionals(parsed, 1);
+        const WatchOptions defaults;
+        return run_watch({parsed.positionals[0], parsed.output_file.value_or(defaults.file)});
+    }
+    if (command == "ui") {
+        const ParsedArguments parsed = parse(args, " ");
+        expect_positionals(parsed, 1);
+        return run_ui({parsed.positionals[0]});
+    }
     if (command == "help" || command == "--help" || command == "-h") {
-        std::fputs(kUsage, stdout);
+        if (args.empty()) {
+            std::fputs(usage_text().c_str(), stdout);
+            return 0;
+        }
+        if (args.size() != 1) {
+            throw UsageError("help takes one command name");
+        }
+        const std::string text = command_help(args[0]);
+        if (text.empty()) {
+            throw UsageError("unknown command '" + args[0] + "'");
+        }
+        std::fputs(text.c_str(), stdout);
+        return 0;
+    }
+    if (command == "--version" || command == "version") {
+        std::printf("qsearch %s (search core interface %u)\n", QSEARCH_VERSION,
+                    quorven_search_core_abi_version());
         return 0;
     }
     throw UsageError("unknown command '" + command + "'");
@@ -157,7 +186,7 @@ int dispatch(const std::string& command, const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs(kUsage, stderr);
+        std::fputs(usage_text().c_str(), stderr);
         return kExitUsage;
     }
     const std::string command = argv[1];
@@ -165,7 +194,7 @@ int main(int argc, char** argv) {
     try {
         return dispatch(command, args);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "qsearch: %s\n\n%s", error.what(), kUsage);
+        std::fprintf(stderr, "qsearch: %s\n\n%s", error.what(), usage_text().c_str());
         return error.exit_code();
     } catch (const Failure& error) {
         std::fflush(stdout);

@@ -31,18 +31,33 @@ bool stderr_is_terminal() {
     return QSEARCH_ISATTY(2) != 0;
 }
 
-ProgressLine::ProgressLine(std::string label)
-    : label_(std::move(label)),
-      enabled_(stderr_is_terminal()),
-      start_(std::chrono::steady_clock::now()),
-      last_(start_) {}
+StatusLine::StatusLine() : enabled_(stderr_is_terminal()) {}
 
-ProgressLine::~ProgressLine() {
-    finish();
+StatusLine::~StatusLine() {
+    clear();
 }
 
+void StatusLine::show(const std::string& text) {
+    if (enabled_) {
+        std::fprintf(stderr, "\r\033[K%s", text.c_str());
+        std::fflush(stderr);
+        shown_ = true;
+    }
+}
+
+void StatusLine::clear() {
+    if (shown_) {
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        shown_ = false;
+    }
+}
+
+ProgressLine::ProgressLine(std::string label)
+    : label_(std::move(label)), start_(std::chrono::steady_clock::now()), last_(start_) {}
+
 void ProgressLine::update(std::size_t entries) {
-    if (!enabled_) {
+    if (!line_.enabled()) {
         return;
     }
     const auto now = std::chrono::steady_clock::now();
@@ -52,17 +67,9 @@ void ProgressLine::update(std::size_t entries) {
     last_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(entries) / seconds : 0.0;
-    std::fprintf(stderr, "\r\033[K%s: %zu entries, %.0f entries/s", label_.c_str(), entries, rate);
-    std::fflush(stderr);
-    shown_ = true;
-}
-
-void ProgressLine::finish() {
-    if (shown_) {
-        std::fputs("\r\033[K", stderr);
-        std::fflush(stderr);
-        shown_ = false;
-    }
+    char text[64];
+    std::snprintf(text, sizeof text, ": %zu entries, %.0f entries/s", entries, rate);
+    line_.show(label_ + text);
 }
 
 std::string highlight(std::string_view before, std::string_view match, std::string_view after) {

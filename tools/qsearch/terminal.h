@@ -12,18 +12,33 @@ namespace qsearch {
 bool stdout_is_terminal();
 bool stderr_is_terminal();
 
-// One self-overwriting line on stderr: "label: N entries, R entries/s".
+// One self-overwriting line on stderr, shown only when stderr is a terminal.
+class StatusLine {
+  public:
+    StatusLine();
+    ~StatusLine();
+    StatusLine(const StatusLine&) = delete;
+    StatusLine& operator=(const StatusLine&) = delete;
+    bool enabled() const { return enabled_; }
+    void show(const std::string& text);
+    // Takes the line away, before other output or at the end.
+    void clear();
+
+  private:
+    bool enabled_;
+    bool shown_ = false;
+};
+
+// A status line telling "label: N entries, R entries/s".
 class ProgressLine {
   public:
     explicit ProgressLine(std::string label);
-    ~ProgressLine();
     void update(std::size_t entries);
-    void finish();
+    void finish() { line_.clear(); }
 
   private:
     std::string label_;
-    bool enabled_;
-    bool shown_ = false;
+    StatusLine line_;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point last_;
 };

@@ -1,5 +1,6 @@
 #include "tree_diff.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace qsearch {
@@ -19,15 +20,14 @@ bool starts_with(const std::u16string& text, const std::u16string& prefix) {
 
 }  // namespace
 
+bool lies_under(const CopiedEntry& entry, const std::u16string& root) {
+    return starts_with(full_path(entry.dir, entry.name), folder_prefix(root));
+}
+
 std::size_t count_outside(const std::vector<CopiedEntry>& indexed, const std::u16string& root) {
-    const std::u16string prefix = folder_prefix(root);
-    std::size_t outside = 0;
-    for (const CopiedEntry& entry : indexed) {
-        if (!starts_with(full_path(entry.dir, entry.name), prefix)) {
-            ++outside;
-        }
-    }
-    return outside;
+    return static_cast<std::size_t>(
+        std::count_if(indexed.begin(), indexed.end(),
+                      [&root](const CopiedEntry& entry) { return !lies_under(entry, root); }));
 }
 
 TreeDiff diff_tree(const std::vector<CopiedEntry>& indexed, const WalkedTree& tree) {

@@ -30,6 +30,9 @@ struct TreeDiff {
 // exactly: the walk already left out names the store would take for one another.
 TreeDiff diff_tree(const std::vector<CopiedEntry>& indexed, const WalkedTree& tree);
 
+// Whether an index entry lies under `root` (the folder path, without a trailing separator).
+bool lies_under(const CopiedEntry& entry, const std::u16string& root);
+
 // Index entries that are not under `root` (the folder path, without a trailing separator).
 std::size_t count_outside(const std::vector<CopiedEntry>& indexed, const std::u16string& root);
 

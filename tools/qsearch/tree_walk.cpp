@@ -19,15 +19,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct EntryStatus {
-    bool is_folder = false;
-    std::uint64_t ticks = 0;
-    std::uint64_t device = 0;
+Utf16Text native_to_utf16(const fs::path::string_type& native) {
+#if !defined(_WIN32)
+    return utf8_to_utf16(native);
+#else
+    return {std::u16string(native.begin(), native.end()), 0};
+#endif
+}
+
+std::string display(const fs::path& path) {
+    return path.string();
+}
+
+struct PendingFolder {
+    fs::path path;
+    std::u16string text;  // ends in the separator
 };
 
-// The entry itself, not what a symbolic link points to, unless `follow` (for the root only).
-bool read_status(const fs::path& path, EntryStatus& status, std::error_code& error,
-                 bool follow = false) {
+}  // namespace
+
+bool read_entry_status(const fs::path& path, EntryStatus& status, std::error_code& error,
+                       bool follow) {
 #if !defined(_WIN32)
     struct stat info;
     if ((follow ? stat(path.c_str(), &info) : lstat(path.c_str(), &info)) != 0) {
@@ -56,24 +68,34 @@ bool read_status(const fs::path& path, EntryStatus& status, std::error_code& err
 #endif
 }
 
-Utf16Text native_to_utf16(const fs::path::string_type& native) {
-#if !defined(_WIN32)
-    return utf8_to_utf16(native);
-#else
-    return {std::u16string(native.begin(), native.end()), 0};
-#endif
+bool list_folder_names(const fs::path& folder, const TwinFinder& find_twins, FolderNames& listed,
+                       std::error_code& error) {
+    listed = {};
+    fs::directory_iterator it(folder, error);
+    if (error) {
+        return false;
+    }
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        listed.natives.push_back(it->path().filename());
+    }
+    listed.incomplete = error;
+    error.clear();
+    std::sort(listed.natives.begin(), listed.natives.end(),
+              [](const fs::path& a, const fs::path& b) { return a.native() < b.native(); });
+    listed.names.reserve(listed.natives.size());
+    for (const fs::path& child : listed.natives) {
+        Utf16Text name = native_to_utf16(child.native());
+        if (name.replaced != 0) {
+            ++listed.invalid_names;
+        }
+        listed.names.push_back(std::move(name.text));
+    }
+    listed.twins.assign(listed.names.size(), false);
+    if (listed.names.size() > 1 && find_twins) {
+        listed.twins = find_twins(listed.names);
+    }
+    return true;
 }
-
-std::string display(const fs::path& path) {
-    return path.string();
-}
-
-struct PendingFolder {
-    fs::path path;
-    std::u16string text;  // ends in the separator
-};
-
-}  // namespace
 
 std::uint64_t ticks_from_unix_time(std::int64_t seconds, std::int64_t nanoseconds) {
     constexpr std::int64_t kFirstSecond = -62135596800;  // 0001-01-01 relative to 1970
@@ -94,41 +116,51 @@ std::uint64_t ticks_from_unix_time(std::int64_t seconds, std::int64_t nanosecond
            static_cast<std::uint64_t>(nanoseconds / 100);
 }
 
-WalkedTree walk_tree(const fs::path& root_argument, const WalkOptions& options) {
+RootFolder resolve_root(const fs::path& root_argument) {
     std::error_code error;
-    fs::path root = fs::absolute(root_argument, error).lexically_normal();
+    RootFolder root;
+    root.path = fs::absolute(root_argument, error).lexically_normal();
     if (error) {
         throw Failure("cannot resolve '" + display(root_argument) + "': " + error.message());
     }
-    if (root.has_relative_path() && root.filename().empty()) {
-        root = root.parent_path();  // "/a/b/" -> "/a/b"
+    if (root.path.has_relative_path() && root.path.filename().empty()) {
+        root.path = root.path.parent_path();  // "/a/b/" -> "/a/b"
     }
     // The root itself may be a link to a folder: the user named it.
-    if (!fs::is_directory(root, error)) {
+    if (!fs::is_directory(root.path, error)) {
         throw Failure("'" + display(root_argument) + "' is not a folder");
     }
-    EntryStatus root_status;
-    if (!read_status(root, root_status, error, true)) {
+    if (!read_entry_status(root.path, root.status, error, true)) {
         throw Failure("cannot read '" + display(root_argument) + "': " + error.message());
     }
+    root.text = native_to_utf16(root.path.native()).text;
+    return root;
+}
 
-    WalkedTree tree;
-    tree.root = native_to_utf16(root.native()).text;
-    std::u16string root_text = tree.root;
-    if (root_text.empty() || root_text.back() != kPathSeparator) {
-        root_text.push_back(kPathSeparator);
+std::u16string folder_text(std::u16string path) {
+    if (path.empty() || path.back() != kPathSeparator) {
+        path.push_back(kPathSeparator);
     }
+    return path;
+}
+
+WalkedTree walk_tree(const fs::path& root_argument, const WalkOptions& options) {
+    std::error_code error;
+    const RootFolder root = resolve_root(root_argument);
+    const EntryStatus& root_status = root.status;
+    WalkedTree tree;
+    tree.root = root.text;
+    const std::u16string root_text = folder_text(root.text);
 
     std::vector<PendingFolder> stack;
-    stack.push_back({root, root_text});
+    stack.push_back({root.path, root_text});
     bool is_root = true;
     while (!stack.empty() && !tree.truncated) {
         PendingFolder folder = std::move(stack.back());
         stack.pop_back();
 
-        std::vector<fs::path> children;
-        fs::directory_iterator it(folder.path, error);
-        if (error) {
+        FolderNames listed;
+        if (!list_folder_names(folder.path, options.find_twins, listed, error)) {
             if (is_root) {
                 throw Failure("cannot read '" + display(root_argument) + "': " + error.message());
             }
@@ -138,33 +170,18 @@ WalkedTree walk_tree(const fs::path& root_argument, const WalkOptions& options) 
             continue;
         }
         is_root = false;
-        for (; it != fs::directory_iterator(); it.increment(error)) {
-            children.push_back(it->path().filename());
-        }
-        if (error) {
+        if (listed.incomplete) {
             ++tree.unreadable;
             options.on_problem("cannot list all of folder " + display(folder.path) + ": " +
-                               error.message() + "; indexed what was listed");
+                               listed.incomplete.message() + "; indexed what was listed");
         }
-        if (children.empty()) {
+        tree.invalid_names += listed.invalid_names;
+        if (listed.natives.empty()) {
             continue;
         }
-        std::sort(children.begin(), children.end(),
-                  [](const fs::path& a, const fs::path& b) { return a.native() < b.native(); });
-
-        std::vector<std::u16string> names;
-        names.reserve(children.size());
-        for (const fs::path& child : children) {
-            Utf16Text name = native_to_utf16(child.native());
-            if (name.replaced != 0) {
-                ++tree.invalid_names;
-            }
-            names.push_back(std::move(name.text));
-        }
-        std::vector<bool> twins(names.size(), false);
-        if (names.size() > 1 && options.find_twins) {
-            twins = options.find_twins(names);
-        }
+        const std::vector<fs::path>& children = listed.natives;
+        const std::vector<std::u16string>& names = listed.names;
+        const std::vector<bool>& twins = listed.twins;
 
         const auto dir_id = static_cast<std::uint32_t>(tree.dirs.size());
         tree.dirs.push_back(folder.text);
@@ -180,7 +197,7 @@ WalkedTree walk_tree(const fs::path& root_argument, const WalkOptions& options) 
             }
             const fs::path path = folder.path / children[i];
             EntryStatus status;
-            if (!read_status(path, status, error)) {
+            if (!read_entry_status(path, status, error)) {
                 ++tree.unreadable;
                 options.on_problem("cannot read " + display(path) + ": " + error.message() +
                                    "; skipped");

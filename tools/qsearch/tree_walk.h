@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace qsearch {
@@ -35,18 +36,55 @@ struct WalkedTree {
     bool truncated = false;  // stopped at max_entries
 };
 
+// Given the sorted names of one folder, marks the ones to leave out.
+using TwinFinder = std::function<std::vector<bool>(const std::vector<std::u16string>& names)>;
+
 struct WalkOptions {
     std::size_t max_entries = 0;
     // Told the entry count now and then; may throw to stop the walk.
     std::function<void(std::size_t entries)> on_progress;
     // One line about a folder or entry that is skipped.
     std::function<void(const std::string& message)> on_problem;
-    // Given the sorted names of one folder, marks the ones to leave out.
-    std::function<std::vector<bool>(const std::vector<std::u16string>& names)> find_twins;
+    TwinFinder find_twins;
 };
 
 // Throws Failure when `root` is not a readable folder.
 WalkedTree walk_tree(const std::filesystem::path& root, const WalkOptions& options);
+
+struct EntryStatus {
+    bool is_folder = false;
+    std::uint64_t ticks = 0;
+    std::uint64_t device = 0;
+};
+
+// The entry itself, not what a symbolic link points to, unless `follow` (for the root only).
+bool read_entry_status(const std::filesystem::path& path, EntryStatus& status,
+                       std::error_code& error, bool follow = false);
+
+// The children of one folder in byte order, as the walk takes them.
+struct FolderNames {
+    std::vector<std::filesystem::path> natives;  // the names on disk
+    std::vector<std::u16string> names;           // the same, as the index stores them
+    std::vector<bool> twins;                     // names to leave out
+    std::size_t invalid_names = 0;               // names that are not valid UTF-8
+    std::error_code incomplete;                  // set when the listing stopped early
+};
+
+// False (with `error`) when the folder cannot be opened.
+bool list_folder_names(const std::filesystem::path& folder, const TwinFinder& find_twins,
+                       FolderNames& listed, std::error_code& error);
+
+// The folder a walk starts from: absolute, normalised, without a trailing separator (unless it
+// is a root), followed if it is a link. Throws Failure when it is not a readable folder.
+struct RootFolder {
+    std::filesystem::path path;
+    std::u16string text;  // the path as the index stores it
+    EntryStatus status;
+};
+RootFolder resolve_root(const std::filesystem::path& root_argument);
+
+// A folder path as the index stores it: ending in the separator.
+std::u16string folder_text(std::u16string path);
 
 // Ticks since 0001-01-01 of a time given as seconds and nanoseconds since the Unix epoch,
 // clamped to the range the store accepts.
