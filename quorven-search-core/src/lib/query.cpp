@@ -4,7 +4,6 @@
 #include "lib/frame.h"
 #include "lib/name_match.h"
 #include "lib/ranking.h"
-#include "qv/unique.h"
 
 namespace quorven::search_core {
 namespace {
@@ -24,12 +23,9 @@ struct query_counts {
 
 // Fills `heap` with the best matches; status 5 as soon as the cancel flag is seen set.
 u32 select_hits(const search_core& core, utf16_span query, top_n_heap& heap, query_counts& counts) {
-    // Without memory for the fold set the scan is slower, never different.
-    qv::owned<unit_fold_set> fold_set;
-    if (name_matcher::takes_fold_set(query)) {
-        fold_set = qv::make_owned<unit_fold_set>(query.units[0]);
-    }
-    const name_matcher matcher(query, fold_set.get());
+    const name_matcher matcher(query);
+    // Names may be read on into the rest of the pool, never past its end.
+    const u16* pool_end = core.name_pool.data() + core.name_pool.size();
     const entry_record* entries = core.entries.data();
     const usize entry_count = core.entries.size();
     for (usize id = 0; id < entry_count; ++id) {
@@ -42,7 +38,7 @@ u32 select_hits(const search_core& core, utf16_span query, top_n_heap& heap, que
         }
         counts.scanned = qv::add_saturating(counts.scanned, 1u);
         utf16_span name = name_text(core, entry);
-        u32 score = matcher.score(name.units, name.length);
+        u32 score = matcher.score(name.units, name.length, pool_end);
         if (score == 0) {
             continue;
         }
