@@ -5,8 +5,8 @@
 // a name as long as the query is exact, position 0 of a longer name is a prefix, any later
 // position is a contained match. Eight start positions are tested at once: gates on the run's
 // first and last units reject positions whose run cannot be equal, and only the survivors are
-// compared in full. For a query of one or two single-unit code points the gates are exact and
-// no comparison is needed at all.
+// compared in full, through the gates of the other units where those decide alone (a short
+// query of single-unit code points), else through units_equal_ci.
 #pragma once
 
 #include "lib/text.h"
@@ -38,62 +38,88 @@ struct unit_gate {
     qv::u16 extra[max_extra] = {0xFFFF, 0xFFFF};
     bool exact = false;  // admits only the units equal to the query unit
 
-    unit_gate() = default;
-    explicit unit_gate(qv::u16 query_unit) {
-        if (query_unit < 0x80) {
-            qv::u16 lower = static_cast<qv::u16>(query_unit | 0x20);
-            bool letter = lower >= 0x61 && lower <= 0x7A;
-            fold = letter ? 0x20 : 0;
-            want = static_cast<qv::u16>(query_unit | fold);
-            extra[0] = extra[1] = want;
-            exact = true;
-            return;
-        }
-        if (query_unit >= 0xD800 && query_unit <= 0xDFFF) {
-            return;
-        }
-        fold = 0;
-        const qv::u32 target = one_unit_upper(query_unit);
-        qv::u16 differ = 0;
-        qv::u32 others = 0;
-        qv::u16 partners[max_extra + 2];
-        for (qv::u32 v = 0x80; v <= 0xFFFF; ++v) {
-            if (v == 0xD800) {
-                v = 0xDFFF;
-                continue;
-            }
-            auto unit = static_cast<qv::u16>(v);
-            if (unit == query_unit || one_unit_upper(unit) != target) {
-                continue;
-            }
-            differ = static_cast<qv::u16>(differ | (unit ^ query_unit));
-            qv::u16 bit = static_cast<qv::u16>(unit ^ query_unit);
-            if (fold == 0 && (bit & (bit - 1)) == 0) {
-                fold = bit;  // the partner one bit away
-            } else if (others < max_extra + 2) {
-                partners[others++] = unit;
-            } else {
-                ++others;
-            }
-        }
-        exact = others <= max_extra;
-        if (!exact) {
-            fold = differ;
-        }
-        want = static_cast<qv::u16>(query_unit | fold);
-        for (qv::u32 i = 0; i < max_extra; ++i) {
-            extra[i] = exact && i < others ? partners[i] : want;
-        }
-    }
-
     bool admits(qv::u16 unit) const {
         return static_cast<qv::u16>(unit | fold) == want || unit == extra[0] || unit == extra[1];
     }
 
+    // The gate of an ASCII query unit.
+    static unit_gate for_ascii(qv::u16 query_unit) {
+        qv::u16 lower = static_cast<qv::u16>(query_unit | 0x20);
+        bool letter = lower >= 0x61 && lower <= 0x7A;
+        auto fold = static_cast<qv::u16>(letter ? 0x20 : 0);
+        auto want = static_cast<qv::u16>(query_unit | fold);
+        return {fold, want, {want, want}, true};
+    }
+
+    // The gates of `count` query units, with one pass over the BMP for all the non-ASCII ones.
+    static void build(const qv::u16* units, qv::u32 count, unit_gate* gates) {
+        partner_count partners[max_gated];
+        bool any_partners = false;
+        for (qv::u32 i = 0; i < count; ++i) {
+            qv::u16 unit = units[i];
+            gates[i] = unit < 0x80 ? for_ascii(unit) : unit_gate{};
+            partners[i].target = 0;
+            if (unit >= 0x80 && (unit < 0xD800 || unit > 0xDFFF)) {
+                partners[i] = {one_unit_upper(unit), 0, 0};
+                gates[i].fold = 0;
+                any_partners = true;
+            }
+        }
+        for (qv::u32 v = 0x80; any_partners && v <= 0xFFFF; ++v) {
+            if (v == 0xD800) {
+                v = 0xDFFF;
+                continue;
+            }
+            const qv::u32 upper = one_unit_upper(v);
+            for (qv::u32 i = 0; i < count; ++i) {
+                if (partners[i].target == upper && v != units[i]) {
+                    gates[i].add_partner(static_cast<qv::u16>(v), units[i], partners[i]);
+                }
+            }
+        }
+        for (qv::u32 i = 0; i < count; ++i) {
+            if (partners[i].target != 0) {
+                gates[i].finish(units[i], partners[i]);
+            }
+        }
+    }
+
+    static constexpr qv::u32 max_gated = 17;
+
   private:
+    struct partner_count {
+        qv::u32 target;  // the upper-case mapping partners share; 0 for no partner search
+        qv::u16 differ;  // every bit in which a partner differs from the query unit
+        qv::u32 others;  // partners not one bit away, or the second such
+    };
+
+    void add_partner(qv::u16 partner, qv::u16 query_unit, partner_count& count) {
+        auto bits = static_cast<qv::u16>(partner ^ query_unit);
+        count.differ = static_cast<qv::u16>(count.differ | bits);
+        if (fold == 0 && (bits & (bits - 1)) == 0) {
+            fold = bits;  // the partner one bit away
+        } else {
+            if (count.others < max_extra) {
+                extra[count.others] = partner;
+            }
+            ++count.others;
+        }
+    }
+
+    void finish(qv::u16 query_unit, const partner_count& count) {
+        exact = count.others <= max_extra;
+        if (!exact) {
+            fold = count.differ;
+        }
+        want = static_cast<qv::u16>(query_unit | fold);
+        for (qv::u32 i = exact ? count.others : 0; i < max_extra; ++i) {
+            extra[i] = want;
+        }
+    }
+
     // What units_equal_ci compares two different non-ASCII one-unit code points by: ICU's
     // upper-case mapping where it keeps the width of one unit, else the unit itself. Asked
-    // once per unit value, so a gate costs one pass over the BMP.
+    // once per unit value, so all the gates of a query cost one pass over the BMP.
     static qv::u32 one_unit_upper(qv::u32 unit) {
         qv::u32 mapped = upper_case_of(unit);
         return mapped < 0x10000 ? mapped : unit;
@@ -102,15 +128,29 @@ struct unit_gate {
 
 class name_matcher {
   public:
-    // `query` must stay valid and non-empty while the matcher is used. Gates stand on its
-    // first and last units; for a query of one or two units whose gates are exact they decide
-    // alone.
-    explicit name_matcher(utf16_span query)
-        : query_(query),
-          span_(query.length - 1),
-          first_(query.units[0]),
-          last_(span_ == 0 ? first_ : unit_gate(query.units[span_])),
-          gates_decide_(query.length <= 2 && first_.exact && last_.exact) {}
+    // `query` must stay valid and non-empty while the matcher is used. Gates stand on the
+    // query's first sixteen units and on its last one; the first and the last filter eight
+    // start positions at a time. When gates stand on every unit and all are exact, they alone
+    // decide whether a run equals the query.
+    explicit name_matcher(utf16_span query) : query_(query), span_(query.length - 1) {
+        qv::u16 units[unit_gate::max_gated];
+        qv::u32 count = 0;
+        for (; count + 1 < unit_gate::max_gated && count < query.length; ++count) {
+            units[count] = query.units[count];
+        }
+        gated_ = count;
+        units[count++] = query.units[span_];
+        unit_gate::build(units, count, gates_);
+        last_ = gates_[count - 1];
+        exact_ = gated_ == query.length;
+        for (qv::u32 i = 0; i < gated_; ++i) {
+            exact_ = exact_ && gates_[i].exact;
+        }
+        ascii_ = true;
+        for (qv::u32 i = 0; i < query.length; ++i) {
+            ascii_ = ascii_ && query.units[i] < 0x80;
+        }
+    }
 
     // 100, 80 or 50; 0 when the name does not match. The units from `name` up to
     // `readable_end` may be read (at least the name's own); reading on past the name into the
@@ -121,7 +161,7 @@ class name_matcher {
         }
         const qv::u32 positions = length - span_;
         const auto readable = static_cast<qv::usize>(readable_end - name);
-        const gate_vectors first_gate(first_);
+        const gate_vectors first_gate(gates_[0]);
         const gate_vectors last_gate(last_);
         qv::u32 p = 0;
         for (; p < positions && p + span_ + unit_vector_lanes <= readable; p += unit_vector_lanes) {
@@ -140,7 +180,7 @@ class name_matcher {
             }
         }
         for (; p < positions; ++p) {
-            if (first_.admits(name[p]) && last_.admits(name[p + span_]) && equal_at(name + p)) {
+            if (gates_[0].admits(name[p]) && last_.admits(name[p + span_]) && equal_at(name + p)) {
                 return score_at(p, length);
             }
         }
@@ -165,8 +205,27 @@ class name_matcher {
         unit_vector fold, want, extra0, extra1;
     };
 
+    // Whether a run whose first and last units passed their gates equals the query.
     bool equal_at(const qv::u16* run) const {
-        return gates_decide_ || units_equal_ci(run, query_.units, query_.length);
+        if (exact_) {
+            for (qv::u32 i = 1; i < span_; ++i) {
+                if (!gates_[i].admits(run[i])) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        if (ascii_) {
+            // Every ASCII gate is exact: the units past the gated ones are checked the same way.
+            for (qv::u32 i = 1; i < span_; ++i) {
+                if (!(i < gated_ ? gates_[i] : unit_gate::for_ascii(query_.units[i]))
+                         .admits(run[i])) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        return units_equal_ci(run, query_.units, query_.length);
     }
 
     qv::u32 score_at(qv::u32 position, qv::u32 length) const {
@@ -177,10 +236,12 @@ class name_matcher {
     }
 
     utf16_span query_;
-    qv::u32 span_;  // offset of the query's last unit
-    unit_gate first_;
-    unit_gate last_;
-    bool gates_decide_;
+    qv::u32 span_;   // offset of the query's last unit
+    qv::u32 gated_;  // query units from the first on that have a gate in gates_
+    unit_gate gates_[unit_gate::max_gated];
+    unit_gate last_;  // the gate of the last unit
+    bool exact_;      // the gates cover every unit and admit only equal units
+    bool ascii_;      // every query unit is ASCII
 };
 
 }  // namespace QUORVEN_UNIT_VECTOR_NAMESPACE
