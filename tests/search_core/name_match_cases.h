@@ -50,6 +50,21 @@ TEST(NAME_MATCH_SUITE, LaneOperations) {
     EXPECT_EQ(sc::lane_bits(sc::equal_units(folded, sc::splat_unit(0x61))), 0x21u);
     sc::unit_vector masked = sc::and_units(v, sc::splat_unit(0xFF80));
     EXPECT_EQ(sc::lane_bits(sc::equal_units(masked, sc::splat_unit(0))), 0x63u);
+
+    // Bytes widened to units and back, lane for lane, without touching the ninth.
+    const uint8_t bytes[9] = {0x00, 0x41, 0x7F, 0x20, 0x61, 0x0A, 0x7E, 0x30, 0xEE};
+    uint16_t widened[9] = {};
+    widened[8] = 0xBEEF;
+    sc::store_units(widened, sc::widen_bytes(bytes));
+    uint8_t narrowed[9] = {};
+    narrowed[8] = 0xEE;
+    sc::narrow_units(narrowed, sc::load_units(widened));
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(widened[i], bytes[i]) << i;
+        EXPECT_EQ(narrowed[i], bytes[i]) << i;
+    }
+    EXPECT_EQ(widened[8], 0xBEEF);
+    EXPECT_EQ(narrowed[8], 0xEE);
 }
 
 // Units that fold in every way the rule knows: ASCII letters and the non-letters that sit one

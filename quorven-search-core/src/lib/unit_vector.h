@@ -30,6 +30,17 @@ using unit_vector = uint16x8_t;
 inline unit_vector load_units(const qv::u16* units) {
     return vld1q_u16(units);
 }
+inline void store_units(qv::u16* to, unit_vector units) {
+    vst1q_u16(to, units);
+}
+// Eight bytes, each widened to a unit.
+inline unit_vector widen_bytes(const qv::u8* bytes) {
+    return vmovl_u8(vld1_u8(bytes));
+}
+// The low byte of each of eight units.
+inline void narrow_units(qv::u8* to, unit_vector units) {
+    vst1_u8(to, vmovn_u16(units));
+}
 inline unit_vector splat_unit(qv::u16 unit) {
     return vdupq_n_u16(unit);
 }
@@ -62,6 +73,17 @@ using unit_vector = __m128i;
 
 inline unit_vector load_units(const qv::u16* units) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+}
+inline void store_units(qv::u16* to, unit_vector units) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), units);
+}
+inline unit_vector widen_bytes(const qv::u8* bytes) {
+    __m128i low = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes));
+    return _mm_unpacklo_epi8(low, _mm_setzero_si128());
+}
+// Units above 0xFF do not occur here (callers narrow ASCII only); packing saturates them.
+inline void narrow_units(qv::u8* to, unit_vector units) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(units, units));
 }
 inline unit_vector splat_unit(qv::u16 unit) {
     return _mm_set1_epi16(static_cast<short>(unit));
@@ -109,6 +131,23 @@ inline unit_vector load_units(const qv::u16* units) {
         r.lane[i] = units[i];
     }
     return r;
+}
+inline void store_units(qv::u16* to, unit_vector units) {
+    for (int i = 0; i < 8; ++i) {
+        to[i] = units.lane[i];
+    }
+}
+inline unit_vector widen_bytes(const qv::u8* bytes) {
+    unit_vector r;
+    for (int i = 0; i < 8; ++i) {
+        r.lane[i] = bytes[i];
+    }
+    return r;
+}
+inline void narrow_units(qv::u8* to, unit_vector units) {
+    for (int i = 0; i < 8; ++i) {
+        to[i] = static_cast<qv::u8>(units.lane[i]);
+    }
 }
 inline unit_vector splat_unit(qv::u16 unit) {
     unit_vector r;
