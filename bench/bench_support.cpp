@@ -1,9 +1,17 @@
 #include "bench_support.h"
 
+#include <time.h>
+
 #include <cstdio>
 #include <cstdlib>
 
 namespace bench {
+
+double now_seconds(clock_kind kind) {
+    timespec t{};
+    clock_gettime(kind == clock_kind::thread_cpu ? CLOCK_THREAD_CPUTIME_ID : CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 void require(bool ok, const char* what) {
     if (!ok) {
