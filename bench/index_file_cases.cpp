@@ -161,8 +161,10 @@ void run_index_file_cases(const char* tree, quorven_search_core_handle handle,
         clock_kind::wall);
     double save = fastest_seconds(
         save_runs, [&] { save_file(handle, path, temp); }, clock_kind::wall);
-    std::snprintf(detail, sizeof detail, "%.2f ms, %.0f MB/s; write+fsync+rename %.2f ms",
-                  save * 1e3, mb / save, plain_write * 1e3);
+    double save_cpu = fastest_seconds(save_runs, [&] { save_file(handle, path, temp); });
+    std::snprintf(detail, sizeof detail,
+                  "%.2f ms (%.2f ms processor), %.0f MB/s; write+fsync+rename %.2f ms", save * 1e3,
+                  save_cpu * 1e3, mb / save, plain_write * 1e3);
     out.add({std::string("save ") + tree, save / plain_write, bound::at_most, 1.5, "x", detail});
     std::remove(plain_target.c_str());
     std::remove(file.c_str());

@@ -61,12 +61,12 @@ class buffered_reader {
     qv::u32 expect_end();
 
   private:
+    // Every machine the library is built for is little-endian, as the file is.
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
     template <typename T>
     static T little_endian(const qv::u8* p) {
-        T v = 0;
-        for (qv::usize i = sizeof(T); i > 0; --i) {
-            v = static_cast<T>(v << 8 | p[i - 1]);
-        }
+        T v;
+        __builtin_memcpy(&v, p, sizeof v);
         return v;
     }
 

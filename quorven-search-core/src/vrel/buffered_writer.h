@@ -41,11 +41,10 @@ class buffered_writer {
                 return status;
             }
         }
-        qv::u8* room = buffer() + used_;
+        // Every machine the library is built for is little-endian, as the file is.
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+        __builtin_memcpy(buffer() + used_, &value, sizeof value);
         used_ += sizeof(T);
-        for (qv::usize i = 0; i < sizeof(T); ++i) {
-            room[i] = static_cast<qv::u8>(value >> (8 * i));
-        }
         return status_ok;
     }
 
