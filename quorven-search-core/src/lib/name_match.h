@@ -159,14 +159,45 @@ class name_matcher {
         if (length < query_.length) {
             return 0;
         }
+        // Most gates have no partner beyond their fold (every ASCII one, most letters).
+        if (gates_[0].extra[0] == gates_[0].want && last_.extra[0] == last_.want) {
+            return scan<false>(name, length, readable_end);
+        }
+        return scan<true>(name, length, readable_end);
+    }
+
+  private:
+    // A gate spread over the lanes, made once per name so that it stays in registers.
+    struct gate_vectors {
+        explicit gate_vectors(const unit_gate& gate)
+            : fold(splat_unit(gate.fold)),
+              want(splat_unit(gate.want)),
+              extra0(splat_unit(gate.extra[0])),
+              extra1(splat_unit(gate.extra[1])) {}
+
+        template <bool Extras>
+        unit_vector admits(unit_vector units) const {
+            unit_vector hit = equal_units(or_units(units, fold), want);
+            if constexpr (Extras) {
+                hit = or_units(hit, equal_units(units, extra0));
+                hit = or_units(hit, equal_units(units, extra1));
+            }
+            return hit;
+        }
+
+        unit_vector fold, want, extra0, extra1;
+    };
+
+    template <bool Extras>
+    qv::u32 scan(const qv::u16* name, qv::u32 length, const qv::u16* readable_end) const {
         const qv::u32 positions = length - span_;
         const auto readable = static_cast<qv::usize>(readable_end - name);
         const gate_vectors first_gate(gates_[0]);
         const gate_vectors last_gate(last_);
         qv::u32 p = 0;
         for (; p < positions && p + span_ + unit_vector_lanes <= readable; p += unit_vector_lanes) {
-            unit_vector first = first_gate.admits(load_units(name + p));
-            unit_vector last = last_gate.admits(load_units(name + p + span_));
+            unit_vector first = first_gate.admits<Extras>(load_units(name + p));
+            unit_vector last = last_gate.admits<Extras>(load_units(name + p + span_));
             qv::u32 bits = lane_bits(and_units(first, last));
             qv::u32 left = positions - p;
             if (left < unit_vector_lanes) {
@@ -186,24 +217,6 @@ class name_matcher {
         }
         return 0;
     }
-
-  private:
-    // A gate spread over the lanes, made once per name so that it stays in registers.
-    struct gate_vectors {
-        explicit gate_vectors(const unit_gate& gate)
-            : fold(splat_unit(gate.fold)),
-              want(splat_unit(gate.want)),
-              extra0(splat_unit(gate.extra[0])),
-              extra1(splat_unit(gate.extra[1])) {}
-
-        unit_vector admits(unit_vector units) const {
-            unit_vector hit = equal_units(or_units(units, fold), want);
-            hit = or_units(hit, equal_units(units, extra0));
-            return or_units(hit, equal_units(units, extra1));
-        }
-
-        unit_vector fold, want, extra0, extra1;
-    };
 
     // Whether a run whose first and last units passed their gates equals the query.
     bool equal_at(const qv::u16* run) const {

@@ -25,7 +25,9 @@ struct query_counts {
 u32 select_hits(const search_core& core, utf16_span query, top_n_heap& heap, query_counts& counts) {
     const name_matcher matcher(query);
     // Names may be read on into the rest of the pool, never past its end.
-    const u16* pool_end = core.name_pool.data() + core.name_pool.size();
+    const u16* pool = core.name_pool.data();
+    const usize pool_units = core.name_pool.size();
+    const u16* pool_end = pool + pool_units;
     const entry_record* entries = core.entries.data();
     const usize entry_count = core.entries.size();
     for (usize id = 0; id < entry_count; ++id) {
@@ -37,8 +39,10 @@ u32 select_hits(const search_core& core, utf16_span query, top_n_heap& heap, que
             continue;
         }
         counts.scanned = qv::add_saturating(counts.scanned, 1u);
-        utf16_span name = name_text(core, entry);
-        u32 score = matcher.score(name.units, name.length, pool_end);
+        // The name's place in the pool is checked here rather than through a call per entry.
+        QV_CHECK(entry.name_offset <= pool_units &&
+                 entry.name_length <= pool_units - entry.name_offset);
+        u32 score = matcher.score(pool + entry.name_offset, entry.name_length, pool_end);
         if (score == 0) {
             continue;
         }
