@@ -5,5 +5,7 @@ set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE aarch64-linux-gnu)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64-static -L /usr/aarch64-linux-gnu)
+# Debian's arm64 packages put the loader and the libraries at their multiarch paths, where the
+# emulator finds them; an -L prefix would also redirect the absolute paths the tests use.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64-static)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

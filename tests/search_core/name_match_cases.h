@@ -75,29 +75,34 @@ const std::u16string alphabet =
     u"aAbBzZ_.@`\x7F\u0080\u00e9\u00c9\u00df\u0434\u0414\u1c81\u03c3\u03c2\u03a3\u00b5\u03bc"
     u"\u039c\u212ak\u6570\uffff\xd801\xdc00\xdc28\xd800";
 
-std::u16string random_text(std::mt19937& rng, size_t max_length) {
+// The ASCII part alone, for queries whose units are all ASCII.
+const std::u16string ascii_alphabet = u"aAbBzZ_.@`\x7F";
+
+std::u16string random_text(std::mt19937& rng, size_t max_length,
+                           const std::u16string& from = alphabet) {
     std::u16string s(std::uniform_int_distribution<size_t>(0, max_length)(rng), u'a');
     for (auto& unit : s) {
-        unit = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
+        unit = from[std::uniform_int_distribution<size_t>(0, from.size() - 1)(rng)];
     }
     return s;
 }
 
-// Random names against queries taken from them (so that matches are frequent) or random, each
-// name scored twice: alone at the end of its pool, and followed by more pool units that the
-// scan may read but must ignore.
+// Random names against queries taken from them (so that matches are frequent) or random, of up
+// to 24 units (past the sixteen that carry gates), each name scored twice: alone at the end of
+// its pool, and followed by more pool units that the scan may read but must ignore. Every
+// fourth name is all ASCII, so that long ASCII queries occur too.
 TEST(NAME_MATCH_SUITE, ScoresEqualThePlainRule) {
     std::mt19937 rng(1234);
     std::vector<std::u16string> names;
     for (int i = 0; i < 300; ++i) {
-        names.push_back(random_text(rng, 40));
+        names.push_back(random_text(rng, 40, i % 4 == 0 ? ascii_alphabet : alphabet));
     }
     for (int round = 0; round < 160; ++round) {
         std::u16string query;
         const std::u16string& source = names[static_cast<size_t>(round) % names.size()];
         if (round % 3 != 0 && !source.empty()) {
             size_t start = std::uniform_int_distribution<size_t>(0, source.size() - 1)(rng);
-            size_t length = std::uniform_int_distribution<size_t>(1, 12)(rng);
+            size_t length = std::uniform_int_distribution<size_t>(1, 24)(rng);
             query = source.substr(start, length);
         }
         if (query.empty()) {
