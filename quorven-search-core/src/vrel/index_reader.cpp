@@ -191,6 +191,9 @@ u32 open_index(utf16_span path, u32 max_entries, u64 cancel_object, search_core&
     if (u32 status = read_dirs(in, dir_count, poll, core)) {
         return status;
     }
+    // The directory pool's unused room goes back before the names take theirs, so that the two
+    // estimates are never held at once.
+    (void)core.dir_pool.shrink_to_fit();
     if (u32 status = read_entries(in, max_entries, file_size, poll, core)) {
         return status;
     }
