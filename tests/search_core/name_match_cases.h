@@ -108,16 +108,20 @@ TEST(NAME_MATCH_SUITE, ScoresEqualThePlainRule) {
         if (query.empty()) {
             query = random_text(rng, 12) + u"a";
         }
-        sc::name_matcher matcher(
-            {reinterpret_cast<const uint16_t*>(query.data()), static_cast<uint32_t>(query.size())});
+        sc::utf16_span q = {reinterpret_cast<const uint16_t*>(query.data()),
+                            static_cast<uint32_t>(query.size())};
+        // With the case partners found (a large store) and without (a small one).
+        const sc::name_matcher with_partners(q, true);
+        const sc::name_matcher without_partners(q, false);
         for (const auto& name : names) {
             uint32_t want = plain_rule_score(name, query);
             std::u16string pool = name + random_text(rng, 20);
             for (size_t readable : {name.size(), pool.size()}) {
                 auto units = reinterpret_cast<const uint16_t*>(pool.data());
-                EXPECT_EQ(
-                    matcher.score(units, static_cast<uint32_t>(name.size()), units + readable),
-                    want)
+                auto length = static_cast<uint32_t>(name.size());
+                EXPECT_EQ(with_partners.score(units, length, units + readable), want)
+                    << "query of " << query.size() << " units, name of " << name.size();
+                EXPECT_EQ(without_partners.score(units, length, units + readable), want)
                     << "query of " << query.size() << " units, name of " << name.size();
             }
         }

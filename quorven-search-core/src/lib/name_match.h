@@ -51,15 +51,16 @@ struct unit_gate {
         return {fold, want, {want, want}, true};
     }
 
-    // The gates of `count` query units, with one pass over the BMP for all the non-ASCII ones.
-    static void build(const qv::u16* units, qv::u32 count, unit_gate* gates) {
+    // The gates of `count` query units, with one pass over the BMP for all the non-ASCII ones
+    // when `find_partners` is set; without it their gates admit every unit.
+    static void build(const qv::u16* units, qv::u32 count, bool find_partners, unit_gate* gates) {
         partner_count partners[max_gated];
         bool any_partners = false;
         for (qv::u32 i = 0; i < count; ++i) {
             qv::u16 unit = units[i];
             gates[i] = unit < 0x80 ? for_ascii(unit) : unit_gate{};
             partners[i].target = 0;
-            if (unit >= 0x80 && (unit < 0xD800 || unit > 0xDFFF)) {
+            if (find_partners && unit >= 0x80 && (unit < 0xD800 || unit > 0xDFFF)) {
                 partners[i] = {one_unit_upper(unit), 0, 0};
                 gates[i].fold = 0;
                 any_partners = true;
@@ -131,8 +132,9 @@ class name_matcher {
     // `query` must stay valid and non-empty while the matcher is used. Gates stand on the
     // query's first sixteen units and on its last one; the first and the last filter eight
     // start positions at a time. When gates stand on every unit and all are exact, they alone
-    // decide whether a run equals the query.
-    explicit name_matcher(utf16_span query) : query_(query), span_(query.length - 1) {
+    // decide whether a run equals the query. Finding the case partners of non-ASCII units costs
+    // a pass over the BMP, which pays only when many names are to be scanned.
+    name_matcher(utf16_span query, bool find_partners) : query_(query), span_(query.length - 1) {
         qv::u16 units[unit_gate::max_gated];
         qv::u32 count = 0;
         for (; count + 1 < unit_gate::max_gated && count < query.length; ++count) {
@@ -140,7 +142,7 @@ class name_matcher {
         }
         gated_ = count;
         units[count++] = query.units[span_];
-        unit_gate::build(units, count, gates_);
+        unit_gate::build(units, count, find_partners, gates_);
         last_ = gates_[count - 1];
         exact_ = gated_ == query.length;
         for (qv::u32 i = 0; i < gated_; ++i) {

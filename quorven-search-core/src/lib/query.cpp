@@ -16,6 +16,11 @@ using qv::usize;
 static_assert(score_exact == QUORVEN_SC_SCORE_EXACT && score_prefix == QUORVEN_SC_SCORE_PREFIX &&
               score_contains == QUORVEN_SC_SCORE_CONTAINS);
 
+// From this many entries on, the case partners of a non-ASCII query's units are worth finding
+// (one pass over the BMP, about what scanning this many names costs); a smaller store
+// compares the units in full instead.
+constexpr usize partner_search_entries = 16384;
+
 struct query_counts {
     u32 scanned = 0;
     u32 matched = 0;
@@ -23,7 +28,7 @@ struct query_counts {
 
 // Fills `heap` with the best matches; status 5 as soon as the cancel flag is seen set.
 u32 select_hits(const search_core& core, utf16_span query, top_n_heap& heap, query_counts& counts) {
-    const name_matcher matcher(query);
+    const name_matcher matcher(query, core.entries.size() >= partner_search_entries);
     // Names may be read on into the rest of the pool, never past its end.
     const u16* pool = core.name_pool.data();
     const usize pool_units = core.name_pool.size();
