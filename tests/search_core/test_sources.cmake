@@ -30,7 +30,10 @@ set(QUORVEN_SEARCH_CORE_INTERNAL_TESTS
     frame_internal_test.cpp
     add_batch_internal_test.cpp
     text_internal_test.cpp
+    text_codec_internal_test.cpp
     search_internal_test.cpp
+    name_match_internal_test.cpp
+    name_match_portable_internal_test.cpp
     mutate_batch_internal_test.cpp
     vrel_internal_test.cpp
     vrel_cancel_internal_test.cpp

@@ -109,24 +109,33 @@ TEST_P(VrelFaults, EachFileOperationOfAnOpenFailingInTurn) {
     }
 }
 
+// Open takes some memory only to go faster (room for the pools sized from the file, trims that
+// give memory back): without it the open still succeeds. Every other allocation that fails
+// is status 6. Either way nothing leaks and a store that opens holds the file's entries.
 TEST_P(VrelFaults, EachAllocationOfAnOpenFailingInTurn) {
     store s(sealed_store(entries()));
     ASSERT_EQ(save_store(s, target_, temp_).status, 0u);
     int64_t baseline = qv::alloc_seam::live_blocks();
-    for (uint64_t k = 1;; ++k) {
+    qv::alloc_seam::fail_nth(0);
+    ASSERT_EQ(open_status(target_), 0u);
+    const uint64_t allocations = qv::alloc_seam::attempts();
+    uint32_t failed = 0;
+    for (uint64_t k = 1; k <= allocations; ++k) {
         qv::alloc_seam::fail_nth(k);
         auto r = open_file(target_);
         qv::alloc_seam::fail_nth(0);
         if (r.status == 0) {
             store loaded(QUORVEN_SC_HANDLE_FROM_U64(r.handle));
-            EXPECT_EQ(entries_of(loaded), entries_of(s));
-            break;
+            EXPECT_EQ(entries_of(loaded), entries_of(s)) << "allocation " << k;
+            continue;
         }
+        ++failed;
         EXPECT_EQ(r.status, 6u) << "allocation " << k;
         EXPECT_EQ(r.handle, 0u);
         EXPECT_EQ(qv::alloc_seam::live_blocks(), baseline);
-        ASSERT_LT(k, 200u);
     }
+    // The handle, the buffer, the tables and the entries cannot be done without.
+    EXPECT_GE(failed, 4u);
     EXPECT_EQ(qv::alloc_seam::live_blocks(), baseline);
 }
 

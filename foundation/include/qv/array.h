@@ -88,6 +88,15 @@ class array {
             release();
             return true;
         }
+        if constexpr (__is_trivially_copyable(T)) {
+            void* kept = mem_shrink(data_, size_ * sizeof(T));
+            if (kept == nullptr) {
+                return false;
+            }
+            data_ = static_cast<T*>(kept);
+            capacity_ = size_;
+            return true;
+        }
         return reallocate(size_);
     }
 
@@ -122,11 +131,25 @@ class array {
         return true;
     }
 
+    // Room for `count` more trivially copyable elements inside the reserved capacity, taken into
+    // the length at once for the caller to fill (and to give back with truncate if it must).
+    T* extend_reserved(usize count) noexcept {
+        static_assert(__is_trivially_copyable(T));
+        QV_CHECK(count <= capacity_ - size_);
+        T* room = data_ + size_;
+        size_ += count;
+        return room;
+    }
+
     // Shorten to `count` elements, keeping the capacity.
     void truncate(usize count) noexcept {
         QV_CHECK(count <= size_);
-        while (size_ > count) {
-            data_[--size_].~T();
+        if constexpr (__is_trivially_copyable(T)) {
+            size_ = count;
+        } else {
+            while (size_ > count) {
+                data_[--size_].~T();
+            }
         }
     }
     void clear() noexcept { truncate(0); }

@@ -9,6 +9,10 @@ namespace qv {
 // Returns null on failure; never throws, never aborts.
 void* mem_alloc(usize bytes) noexcept;
 void mem_free(void* block) noexcept;
+// Gives a live block a smaller size of `bytes` (at least 1), in place where the platform can,
+// so that trimming a large block neither copies it nor needs both sizes at once. Returns the
+// block's new address, or null with the block left as it was.
+void* mem_shrink(void* block, usize bytes) noexcept;
 
 // Allocation of `count` objects of T with the multiplication checked.
 template <typename T>

@@ -3,11 +3,15 @@
 // Every score comes from comparing runs of exactly the query's length with units_equal_ci, so
 // the score is decided by the first start position whose run equals the query: position 0 of
 // a name as long as the query is exact, position 0 of a longer name is a prefix, any later
-// position is a contained match. Before the full comparison each start position passes cheap
-// gates on the run's first and last units, which reject only runs that cannot be equal.
+// position is a contained match. Eight start positions are tested at once: gates on the run's
+// first and last units reject positions whose run cannot be equal, and only the survivors are
+// compared in full, through the gates of the other units where those decide alone (a short
+// query of single-unit code points), else through units_equal_ci.
 #pragma once
 
 #include "lib/text.h"
+#include "lib/unit_vector.h"
+#include "platform/icu/icu_case.h"
 #include "qv/types.h"
 
 namespace quorven::search_core {
@@ -16,131 +20,244 @@ inline constexpr qv::u32 score_exact = 100;
 inline constexpr qv::u32 score_prefix = 80;
 inline constexpr qv::u32 score_contains = 50;
 
-// The code units that are equal, as one-unit code points, to one non-ASCII unit of a query:
-// a bit per BMP unit, worked out 256 units at a time when a name first shows a unit of that
-// block, so that a query over non-Latin names asks ICU about each unit value once at most
-// instead of at every start position.
-class unit_fold_set {
-  public:
-    explicit unit_fold_set(qv::u16 query_unit) : query_unit_(query_unit) {}
+inline namespace QUORVEN_UNIT_VECTOR_NAMESPACE {
 
-    bool contains(qv::u16 unit) {
-        qv::u32 block = unit >> 8;
-        if ((filled_[block >> 6] >> (block & 63) & 1) == 0) {
-            fill(block);
-        }
-        return (bits_[unit >> 6] >> (unit & 63) & 1) != 0;
+// The units a run may hold at one offset, from the query unit at that offset: those that give
+// `want` once the bits of `fold` are set, and up to two more. An ASCII query unit is one code
+// point of width 1, so the run must hold the same letter in either case (bit 5 is the ASCII case
+// bit) or the same non-letter. A non-ASCII unit outside the surrogates is equal to a few units
+// only, its case partners, found once per query: most scripts pair a letter with one other that
+// differs in a single bit, and a few add a partner or two from elsewhere (the Greek final sigma,
+// old Cyrillic forms). A surrogate, or a unit with more partners than that, gets a gate that
+// admits any unit with the bits they share, and the full comparison decides.
+struct unit_gate {
+    static constexpr qv::u32 max_extra = 2;
+
+    qv::u16 fold = 0xFFFF;
+    qv::u16 want = 0xFFFF;
+    qv::u16 extra[max_extra] = {0xFFFF, 0xFFFF};
+    bool exact = false;  // admits only the units equal to the query unit
+
+    bool admits(qv::u16 unit) const {
+        return static_cast<qv::u16>(unit | fold) == want || unit == extra[0] || unit == extra[1];
     }
 
-  private:
-    void fill(qv::u32 block) {
-        for (qv::u32 word = block * 4; word < block * 4 + 4; ++word) {
-            qv::u64 bits = 0;
-            for (qv::u32 bit = 0; bit < 64; ++bit) {
-                auto unit = static_cast<qv::u16>(word * 64 + bit);
-                if (units_equal_ci(&unit, &query_unit_, 1)) {
-                    bits |= qv::u64{1} << bit;
+    // The gate of an ASCII query unit.
+    static unit_gate for_ascii(qv::u16 query_unit) {
+        qv::u16 lower = static_cast<qv::u16>(query_unit | 0x20);
+        bool letter = lower >= 0x61 && lower <= 0x7A;
+        auto fold = static_cast<qv::u16>(letter ? 0x20 : 0);
+        auto want = static_cast<qv::u16>(query_unit | fold);
+        return {fold, want, {want, want}, true};
+    }
+
+    // The gates of `count` query units, with one pass over the BMP for all the non-ASCII ones
+    // when `find_partners` is set; without it their gates admit every unit.
+    static void build(const qv::u16* units, qv::u32 count, bool find_partners, unit_gate* gates) {
+        partner_count partners[max_gated];
+        bool any_partners = false;
+        for (qv::u32 i = 0; i < count; ++i) {
+            qv::u16 unit = units[i];
+            gates[i] = unit < 0x80 ? for_ascii(unit) : unit_gate{};
+            partners[i].target = 0;
+            if (find_partners && unit >= 0x80 && (unit < 0xD800 || unit > 0xDFFF)) {
+                partners[i] = {one_unit_upper(unit), 0, 0};
+                gates[i].fold = 0;
+                any_partners = true;
+            }
+        }
+        for (qv::u32 v = 0x80; any_partners && v <= 0xFFFF; ++v) {
+            if (v == 0xD800) {
+                v = 0xDFFF;
+                continue;
+            }
+            const qv::u32 upper = one_unit_upper(v);
+            for (qv::u32 i = 0; i < count; ++i) {
+                if (partners[i].target == upper && v != units[i]) {
+                    gates[i].add_partner(static_cast<qv::u16>(v), units[i], partners[i]);
                 }
             }
-            bits_[word] = bits;
         }
-        filled_[block >> 6] |= qv::u64{1} << (block & 63);
+        for (qv::u32 i = 0; i < count; ++i) {
+            if (partners[i].target != 0) {
+                gates[i].finish(units[i], partners[i]);
+            }
+        }
     }
 
-    qv::u16 query_unit_;
-    qv::u64 filled_[4] = {};  // a bit per block of 256 units
-    qv::u64 bits_[1024];      // valid only in filled blocks
+    static constexpr qv::u32 max_gated = 17;
+
+  private:
+    struct partner_count {
+        qv::u32 target;  // the upper-case mapping partners share; 0 for no partner search
+        qv::u16 differ;  // every bit in which a partner differs from the query unit
+        qv::u32 others;  // partners not one bit away, or the second such
+    };
+
+    void add_partner(qv::u16 partner, qv::u16 query_unit, partner_count& count) {
+        auto bits = static_cast<qv::u16>(partner ^ query_unit);
+        count.differ = static_cast<qv::u16>(count.differ | bits);
+        if (fold == 0 && (bits & (bits - 1)) == 0) {
+            fold = bits;  // the partner one bit away
+        } else {
+            if (count.others < max_extra) {
+                extra[count.others] = partner;
+            }
+            ++count.others;
+        }
+    }
+
+    void finish(qv::u16 query_unit, const partner_count& count) {
+        exact = count.others <= max_extra;
+        if (!exact) {
+            fold = count.differ;
+        }
+        want = static_cast<qv::u16>(query_unit | fold);
+        for (qv::u32 i = exact ? count.others : 0; i < max_extra; ++i) {
+            extra[i] = want;
+        }
+    }
+
+    // What units_equal_ci compares two different non-ASCII one-unit code points by: ICU's
+    // upper-case mapping where it keeps the width of one unit, else the unit itself. Asked
+    // once per unit value, so all the gates of a query cost one pass over the BMP.
+    static qv::u32 one_unit_upper(qv::u32 unit) {
+        qv::u32 mapped = upper_case_of(unit);
+        return mapped < 0x10000 ? mapped : unit;
+    }
 };
 
 class name_matcher {
   public:
-    // `query` must stay valid and non-empty while the matcher is used. `fold_set`, optional,
-    // must be built for the query's first unit when that unit is non-ASCII and not the high
-    // half of a pair; it only speeds the scan up.
-    name_matcher(utf16_span query, unit_fold_set* fold_set)
-        : query_(query),
-          first_(gate_for(query.units[0])),
-          last_(gate_for(query.units[query.length - 1])),
-          fold_set_(fold_set) {}
-
-    // Whether the query's first unit is one a unit_fold_set can stand for.
-    static bool takes_fold_set(utf16_span query) {
-        qv::u16 first = query.units[0];
-        bool pair = first >= 0xD800 && first <= 0xDBFF && query.length > 1 &&
-                    query.units[1] >= 0xDC00 && query.units[1] <= 0xDFFF;
-        return first >= 0x80 && !pair;
+    // `query` must stay valid and non-empty while the matcher is used. Gates stand on the
+    // query's first sixteen units and on its last one; the first and the last filter eight
+    // start positions at a time. When gates stand on every unit and all are exact, they alone
+    // decide whether a run equals the query. Finding the case partners of non-ASCII units costs
+    // a pass over the BMP, which pays only when many names are to be scanned.
+    name_matcher(utf16_span query, bool find_partners) : query_(query), span_(query.length - 1) {
+        qv::u16 units[unit_gate::max_gated];
+        qv::u32 count = 0;
+        for (; count + 1 < unit_gate::max_gated && count < query.length; ++count) {
+            units[count] = query.units[count];
+        }
+        gated_ = count;
+        units[count++] = query.units[span_];
+        unit_gate::build(units, count, find_partners, gates_);
+        last_ = gates_[count - 1];
+        exact_ = gated_ == query.length;
+        for (qv::u32 i = 0; i < gated_; ++i) {
+            exact_ = exact_ && gates_[i].exact;
+        }
+        ascii_ = true;
+        for (qv::u32 i = 0; i < query.length; ++i) {
+            ascii_ = ascii_ && query.units[i] < 0x80;
+        }
     }
 
-    // 100, 80 or 50; 0 when the name does not match.
-    qv::u32 score(const qv::u16* name, qv::u32 length) const {
+    // 100, 80 or 50; 0 when the name does not match. The units from `name` up to
+    // `readable_end` may be read (at least the name's own); reading on past the name into the
+    // rest of its pool lets the last start positions be tested eight at a time too.
+    qv::u32 score(const qv::u16* name, qv::u32 length, const qv::u16* readable_end) const {
         if (length < query_.length) {
             return 0;
         }
-        auto last_admits = [this](qv::u16 unit) { return last_.admits(unit); };
-        if (first_.ascii && last_.ascii) {
-            auto ascii_gate = [](const unit_gate& gate) {
-                return [gate](qv::u16 unit) {
-                    return static_cast<qv::u16>(unit | gate.fold) == gate.want;
-                };
-            };
-            return scan(name, length, ascii_gate(first_), ascii_gate(last_));
+        // Most gates have no partner beyond their fold (every ASCII one, most letters).
+        if (gates_[0].extra[0] == gates_[0].want && last_.extra[0] == last_.want) {
+            return scan<false>(name, length, readable_end);
         }
-        if (fold_set_ != nullptr) {
-            auto in_fold_set = [this](qv::u16 unit) { return fold_set_->contains(unit); };
-            return scan(name, length, in_fold_set, last_admits);
-        }
-        auto first_admits = [this](qv::u16 unit) { return first_.admits(unit); };
-        return scan(name, length, first_admits, last_admits);
+        return scan<true>(name, length, readable_end);
     }
 
   private:
-    // A necessary condition on one unit of a run, from the query unit at the same position.
-    // An ASCII query unit is one code point of width 1, so the run must hold the same letter in
-    // either case (bit 5 is the ASCII case bit) or the same non-letter there; a non-ASCII query
-    // unit can only be equal to a non-ASCII unit, because ASCII never folds to non-ASCII.
-    struct unit_gate {
-        bool ascii;
-        qv::u16 fold;  // 0x20 for letters, else 0
-        qv::u16 want;  // the query unit with `fold` applied
+    // A gate spread over the lanes, made once per name so that it stays in registers.
+    struct gate_vectors {
+        explicit gate_vectors(const unit_gate& gate)
+            : fold(splat_unit(gate.fold)),
+              want(splat_unit(gate.want)),
+              extra0(splat_unit(gate.extra[0])),
+              extra1(splat_unit(gate.extra[1])) {}
 
-        bool admits(qv::u16 unit) const {
-            return ascii ? static_cast<qv::u16>(unit | fold) == want : unit >= 0x80;
+        template <bool Extras>
+        unit_vector admits(unit_vector units) const {
+            unit_vector hit = equal_units(or_units(units, fold), want);
+            if constexpr (Extras) {
+                hit = or_units(hit, equal_units(units, extra0));
+                hit = or_units(hit, equal_units(units, extra1));
+            }
+            return hit;
         }
+
+        unit_vector fold, want, extra0, extra1;
     };
 
-    static unit_gate gate_for(qv::u16 unit) {
-        if (unit >= 0x80) {
-            return {false, 0, 0};
-        }
-        qv::u16 lower = static_cast<qv::u16>(unit | 0x20);
-        bool letter = lower >= 0x61 && lower <= 0x7A;
-        qv::u16 fold = letter ? 0x20 : 0;
-        return {true, fold, static_cast<qv::u16>(unit | fold)};
-    }
-
-    template <typename FirstGate, typename LastGate>
-    qv::u32 scan(const qv::u16* name, qv::u32 length, FirstGate first_admits,
-                 LastGate last_admits) const {
-        const qv::u32 span = query_.length - 1;
-        const qv::u32 last_start = length - query_.length;
-        for (qv::u32 p = 0; p <= last_start; ++p) {
-            if (!first_admits(name[p]) || !last_admits(name[p + span])) {
-                continue;
+    template <bool Extras>
+    qv::u32 scan(const qv::u16* name, qv::u32 length, const qv::u16* readable_end) const {
+        const qv::u32 positions = length - span_;
+        const auto readable = static_cast<qv::usize>(readable_end - name);
+        const gate_vectors first_gate(gates_[0]);
+        const gate_vectors last_gate(last_);
+        qv::u32 p = 0;
+        for (; p < positions && p + span_ + unit_vector_lanes <= readable; p += unit_vector_lanes) {
+            unit_vector first = first_gate.admits<Extras>(load_units(name + p));
+            unit_vector last = last_gate.admits<Extras>(load_units(name + p + span_));
+            qv::u32 bits = lane_bits(and_units(first, last));
+            qv::u32 left = positions - p;
+            if (left < unit_vector_lanes) {
+                bits &= (1u << left) - 1;
             }
-            if (units_equal_ci(name + p, query_.units, query_.length)) {
-                if (p != 0) {
-                    return score_contains;
+            for (; bits != 0; bits &= bits - 1) {
+                qv::u32 at = p + static_cast<qv::u32>(__builtin_ctz(bits));
+                if (equal_at(name + at)) {
+                    return score_at(at, length);
                 }
-                return length == query_.length ? score_exact : score_prefix;
+            }
+        }
+        for (; p < positions; ++p) {
+            if (gates_[0].admits(name[p]) && last_.admits(name[p + span_]) && equal_at(name + p)) {
+                return score_at(p, length);
             }
         }
         return 0;
     }
 
+    // Whether a run whose first and last units passed their gates equals the query.
+    bool equal_at(const qv::u16* run) const {
+        if (exact_) {
+            for (qv::u32 i = 1; i < span_; ++i) {
+                if (!gates_[i].admits(run[i])) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        if (ascii_) {
+            // Every ASCII gate is exact: the units past the gated ones are checked the same way.
+            for (qv::u32 i = 1; i < span_; ++i) {
+                if (!(i < gated_ ? gates_[i] : unit_gate::for_ascii(query_.units[i]))
+                         .admits(run[i])) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        return units_equal_ci(run, query_.units, query_.length);
+    }
+
+    qv::u32 score_at(qv::u32 position, qv::u32 length) const {
+        if (position != 0) {
+            return score_contains;
+        }
+        return length == query_.length ? score_exact : score_prefix;
+    }
+
     utf16_span query_;
-    unit_gate first_;
-    unit_gate last_;
-    unit_fold_set* fold_set_;
+    qv::u32 span_;   // offset of the query's last unit
+    qv::u32 gated_;  // query units from the first on that have a gate in gates_
+    unit_gate gates_[unit_gate::max_gated];
+    unit_gate last_;  // the gate of the last unit
+    bool exact_;      // the gates cover every unit and admit only equal units
+    bool ascii_;      // every query unit is ASCII
 };
 
+}  // namespace QUORVEN_UNIT_VECTOR_NAMESPACE
 }  // namespace quorven::search_core

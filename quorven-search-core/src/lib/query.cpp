@@ -4,7 +4,6 @@
 #include "lib/frame.h"
 #include "lib/name_match.h"
 #include "lib/ranking.h"
-#include "qv/unique.h"
 
 namespace quorven::search_core {
 namespace {
@@ -17,6 +16,11 @@ using qv::usize;
 static_assert(score_exact == QUORVEN_SC_SCORE_EXACT && score_prefix == QUORVEN_SC_SCORE_PREFIX &&
               score_contains == QUORVEN_SC_SCORE_CONTAINS);
 
+// From this many entries on, the case partners of a non-ASCII query's units are worth finding
+// (one pass over the BMP, about what scanning this many names costs); a smaller store
+// compares the units in full instead.
+constexpr usize partner_search_entries = 16384;
+
 struct query_counts {
     u32 scanned = 0;
     u32 matched = 0;
@@ -24,12 +28,11 @@ struct query_counts {
 
 // Fills `heap` with the best matches; status 5 as soon as the cancel flag is seen set.
 u32 select_hits(const search_core& core, utf16_span query, top_n_heap& heap, query_counts& counts) {
-    // Without memory for the fold set the scan is slower, never different.
-    qv::owned<unit_fold_set> fold_set;
-    if (name_matcher::takes_fold_set(query)) {
-        fold_set = qv::make_owned<unit_fold_set>(query.units[0]);
-    }
-    const name_matcher matcher(query, fold_set.get());
+    const name_matcher matcher(query, core.entries.size() >= partner_search_entries);
+    // Names may be read on into the rest of the pool, never past its end.
+    const u16* pool = core.name_pool.data();
+    const usize pool_units = core.name_pool.size();
+    const u16* pool_end = pool + pool_units;
     const entry_record* entries = core.entries.data();
     const usize entry_count = core.entries.size();
     for (usize id = 0; id < entry_count; ++id) {
@@ -41,8 +44,10 @@ u32 select_hits(const search_core& core, utf16_span query, top_n_heap& heap, que
             continue;
         }
         counts.scanned = qv::add_saturating(counts.scanned, 1u);
-        utf16_span name = name_text(core, entry);
-        u32 score = matcher.score(name.units, name.length);
+        // The name's place in the pool is checked here rather than through a call per entry.
+        QV_CHECK(entry.name_offset <= pool_units &&
+                 entry.name_length <= pool_units - entry.name_offset);
+        u32 score = matcher.score(pool + entry.name_offset, entry.name_length, pool_end);
         if (score == 0) {
             continue;
         }

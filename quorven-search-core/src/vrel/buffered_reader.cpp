@@ -36,40 +36,30 @@ u32 buffered_reader::ensure(usize count) {
         }
         at_eof_ = end_ + got < buffer_bytes;
         end_ += got;
+        from_file_ += got;
     }
     return end_ >= count ? status_ok : status_invalid_data;
 }
 
-u32 buffered_reader::read_u8(u8* value) {
+u32 buffered_reader::read_u8_refilling(u8* value) {
     if (u32 status = ensure(1)) {
         return status;
     }
-    *value = buffer_.data()[position_++];
-    return status_ok;
+    return read_u8(value);
 }
 
-u32 buffered_reader::read_u32(u32* value) {
+u32 buffered_reader::read_u32_refilling(u32* value) {
     if (u32 status = ensure(4)) {
         return status;
     }
-    const u8* p = buffer_.data() + position_;
-    *value = u32{p[0]} | u32{p[1]} << 8 | u32{p[2]} << 16 | u32{p[3]} << 24;
-    position_ += 4;
-    return status_ok;
+    return read_u32(value);
 }
 
-u32 buffered_reader::read_u64(u64* value) {
+u32 buffered_reader::read_u64_refilling(u64* value) {
     if (u32 status = ensure(8)) {
         return status;
     }
-    const u8* p = buffer_.data() + position_;
-    u64 v = 0;
-    for (usize i = 8; i > 0; --i) {
-        v = (v << 8) | p[i - 1];
-    }
-    *value = v;
-    position_ += 8;
-    return status_ok;
+    return read_u64(value);
 }
 
 u32 buffered_reader::read_varint(u32* value) {
@@ -96,14 +86,12 @@ u32 buffered_reader::read_varint(u32* value) {
     return status_ok;
 }
 
-u32 buffered_reader::read_bytes(usize count, const u8** bytes) {
+u32 buffered_reader::read_bytes_refilling(usize count, const u8** bytes) {
     if (count <= buffer_bytes) {
         if (u32 status = ensure(count)) {
             return status;
         }
-        *bytes = buffer_.data() + position_;
-        position_ += count;
-        return status_ok;
+        return read_bytes(count, bytes);
     }
     // Longer than the buffer: what is buffered, then the rest straight from the file.
     if (!scratch_.reserve_exact(count)) {
@@ -118,6 +106,7 @@ u32 buffered_reader::read_bytes(usize count, const u8** bytes) {
         if (u32 status = file::read(file_, scratch_.data() + kept, count - kept, &got)) {
             return status;
         }
+        from_file_ += got;
     }
     if (kept + got < count) {
         at_eof_ = true;

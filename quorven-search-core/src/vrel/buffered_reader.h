@@ -2,6 +2,7 @@
 // file is read only to refill it. A text longer than the buffer is gathered in a scratch array.
 #pragma once
 
+#include "lib/status.h"
 #include "platform/file/file_system.h"
 #include "qv/array.h"
 #include "qv/types.h"
@@ -16,19 +17,63 @@ class buffered_reader {
     qv::u32 start();
 
     // Each read gives 0, invalid_data (9) when the file ends before the bytes are complete,
-    // io_error (7) when reading fails, or out_of_memory (6) for a scratch array.
-    qv::u32 read_u8(qv::u8* value);
-    qv::u32 read_u32(qv::u32* value);
-    qv::u32 read_u64(qv::u64* value);
+    // io_error (7) when reading fails, or out_of_memory (6) for a scratch array. Fields that
+    // lie whole in the buffer are decoded inline; only a refill leaves the caller.
+    qv::u32 read_u8(qv::u8* value) {
+        if (available() < 1) {
+            return read_u8_refilling(value);
+        }
+        *value = buffer_.data()[position_++];
+        return status_ok;
+    }
+    qv::u32 read_u32(qv::u32* value) {
+        if (available() < 4) {
+            return read_u32_refilling(value);
+        }
+        *value = little_endian<qv::u32>(buffer_.data() + position_);
+        position_ += 4;
+        return status_ok;
+    }
+    qv::u32 read_u64(qv::u64* value) {
+        if (available() < 8) {
+            return read_u64_refilling(value);
+        }
+        *value = little_endian<qv::u64>(buffer_.data() + position_);
+        position_ += 8;
+        return status_ok;
+    }
     // Unsigned LEB128 of at most five bytes; a fifth byte above 0x0F is invalid_data.
     qv::u32 read_varint(qv::u32* value);
     // `count` contiguous bytes, valid until the next read.
-    qv::u32 read_bytes(qv::usize count, const qv::u8** bytes);
+    qv::u32 read_bytes(qv::usize count, const qv::u8** bytes) {
+        if (available() < count) {
+            return read_bytes_refilling(count, bytes);
+        }
+        *bytes = buffer_.data() + position_;
+        position_ += count;
+        return status_ok;
+    }
+
+    // Bytes of the file taken by the reads so far.
+    qv::u64 consumed() const { return from_file_ - available(); }
 
     // 0 when the file has ended, invalid_data when another byte follows, or io_error.
     qv::u32 expect_end();
 
   private:
+    // Every machine the library is built for is little-endian, as the file is.
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    template <typename T>
+    static T little_endian(const qv::u8* p) {
+        T v;
+        __builtin_memcpy(&v, p, sizeof v);
+        return v;
+    }
+
+    qv::u32 read_u8_refilling(qv::u8* value);
+    qv::u32 read_u32_refilling(qv::u32* value);
+    qv::u32 read_u64_refilling(qv::u64* value);
+    qv::u32 read_bytes_refilling(qv::usize count, const qv::u8** bytes);
     qv::usize available() const { return end_ - position_; }
     // At least `count` (at most the buffer size) unread bytes in the buffer.
     qv::u32 ensure(qv::usize count);
@@ -38,6 +83,7 @@ class buffered_reader {
     qv::array<qv::u8> scratch_;
     qv::usize position_ = 0;
     qv::usize end_ = 0;
+    qv::u64 from_file_ = 0;  // bytes read from the file so far
     bool at_eof_ = false;
 };
 

@@ -58,37 +58,6 @@ u32 buffered_writer::commit(usize count) {
     return file::write_all(file_, scratch_.data(), count);
 }
 
-u32 buffered_writer::put_u8(u8 value) {
-    u8* room = nullptr;
-    if (u32 status = reserve(1, &room)) {
-        return status;
-    }
-    room[0] = value;
-    return commit(1);
-}
-
-u32 buffered_writer::put_u32(u32 value) {
-    u8* room = nullptr;
-    if (u32 status = reserve(4, &room)) {
-        return status;
-    }
-    for (usize i = 0; i < 4; ++i) {
-        room[i] = static_cast<u8>(value >> (8 * i));
-    }
-    return commit(4);
-}
-
-u32 buffered_writer::put_u64(u64 value) {
-    u8* room = nullptr;
-    if (u32 status = reserve(8, &room)) {
-        return status;
-    }
-    for (usize i = 0; i < 8; ++i) {
-        room[i] = static_cast<u8>(value >> (8 * i));
-    }
-    return commit(8);
-}
-
 u32 buffered_writer::put_varint(u32 value) {
     u8* room = nullptr;
     if (u32 status = reserve(max_varint_bytes, &room)) {

@@ -2,9 +2,11 @@
 // file is written only when it is full and once at the end.
 #pragma once
 
+#include "lib/status.h"
 #include "platform/file/file_system.h"
 #include "qv/array.h"
 #include "qv/types.h"
+#include "vrel/vrel_format.h"
 
 namespace quorven::search_core::vrel {
 
@@ -15,10 +17,11 @@ class buffered_writer {
     // The buffer itself; out_of_memory when it cannot be allocated.
     qv::u32 start();
 
-    // Each put gives 0 or io_error (7) when a full buffer could not be written out.
-    qv::u32 put_u8(qv::u8 value);
-    qv::u32 put_u32(qv::u32 value);
-    qv::u32 put_u64(qv::u64 value);
+    // Each put gives 0 or io_error (7) when a full buffer could not be written out. Fields that
+    // fit in the buffer are encoded inline; only writing the buffer out leaves the caller.
+    qv::u32 put_u8(qv::u8 value) { return put_little_endian(value); }
+    qv::u32 put_u32(qv::u32 value) { return put_little_endian(value); }
+    qv::u32 put_u64(qv::u64 value) { return put_little_endian(value); }
     // Unsigned LEB128: low 7 bits first, 0x80 on every byte but the last.
     qv::u32 put_varint(qv::u32 value);
 
@@ -31,6 +34,20 @@ class buffered_writer {
     qv::u32 drain();
 
   private:
+    template <typename T>
+    qv::u32 put_little_endian(T value) {
+        if (buffer_bytes - used_ < sizeof(T)) {
+            if (qv::u32 status = drain()) {
+                return status;
+            }
+        }
+        // Every machine the library is built for is little-endian, as the file is.
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+        __builtin_memcpy(buffer() + used_, &value, sizeof value);
+        used_ += sizeof(T);
+        return status_ok;
+    }
+
     qv::u8* buffer() { return buffer_.data(); }
 
     const file::file_handle& file_;

@@ -57,6 +57,20 @@ u32 read_text(buffered_reader& in, u32 count, qv::array<qv::u16>& pool, dir_span
     return append_as_utf16(bytes, count, pool, placed);
 }
 
+// Room in a pool for every text of a section whose texts take at most `text_bytes` bytes of
+// the file: a text never takes more units than bytes, so the pool never grows while it fills,
+// and the part left unused is given back by the trim at the end without a copy. When the room
+// cannot be had, the pool grows text by text instead, as it would without this.
+void reserve_for_texts(qv::array<qv::u16>& pool, u64 text_bytes) {
+    (void)pool.reserve_exact(text_bytes < max_pool_units ? text_bytes : max_pool_units);
+}
+
+// The bytes left in the file after what `in` has read, less `fixed` bytes that cannot be text.
+u64 bytes_left(const buffered_reader& in, u64 file_size, u64 fixed) {
+    u64 used = qv::add_saturating(in.consumed(), fixed);
+    return used < file_size ? file_size - used : 0;
+}
+
 u32 read_dirs(buffered_reader& in, u32 dir_count, const cancel_poll& poll, search_core& core) {
     if (!core.dir_table.reserve_exact(dir_count)) {
         return status_out_of_memory;
@@ -114,7 +128,8 @@ u32 read_entry(buffered_reader& in, u32 dir_count, search_core& core) {
     return status_ok;
 }
 
-u32 read_entries(buffered_reader& in, u32 max_entries, const cancel_poll& poll, search_core& core) {
+u32 read_entries(buffered_reader& in, u32 max_entries, u64 file_size, const cancel_poll& poll,
+                 search_core& core) {
     u32 entry_count = 0;
     if (u32 status = in.read_u32(&entry_count)) {
         return status;
@@ -125,6 +140,8 @@ u32 read_entries(buffered_reader& in, u32 max_entries, const cancel_poll& poll, 
     if (!core.entries.reserve_exact(entry_count)) {
         return status_out_of_memory;
     }
+    // Each entry record holds 17 bytes besides its name.
+    reserve_for_texts(core.name_pool, bytes_left(in, file_size, u64{entry_count} * 17));
     auto dir_count = static_cast<u32>(core.dir_table.size());
     for (u32 i = 0; i < entry_count; ++i) {
         if (u32 status = poll.before_record(i)) {
@@ -169,10 +186,15 @@ u32 open_index(utf16_span path, u32 max_entries, u64 cancel_object, search_core&
     if (u32 status = read_header(in, &saved_at, &dir_count)) {
         return status;
     }
+    // After the directory texts come at least a length byte each and the entry count.
+    reserve_for_texts(core.dir_pool, bytes_left(in, file_size, u64{dir_count} + 4));
     if (u32 status = read_dirs(in, dir_count, poll, core)) {
         return status;
     }
-    if (u32 status = read_entries(in, max_entries, poll, core)) {
+    // The directory pool's unused room goes back before the names take theirs, so that the two
+    // estimates are never held at once.
+    (void)core.dir_pool.shrink_to_fit();
+    if (u32 status = read_entries(in, max_entries, file_size, poll, core)) {
         return status;
     }
     if (u32 status = poll.now()) {

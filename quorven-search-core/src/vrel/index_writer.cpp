@@ -44,6 +44,30 @@ u32 write_text(buffered_writer& out, utf16_span text, bool empty_refused, PutLen
     return out.commit(bytes);
 }
 
+// A name's byte count as u32, then its bytes. A name that surely fits in the buffer is encoded
+// straight into it in one pass, its count filled in afterwards.
+u32 write_name(buffered_writer& out, utf16_span name) {
+    u64 most = u64{name.length} * 3;
+    if (most + 4 > buffer_bytes) {
+        return write_text(out, name, true, [&](u32 n) { return out.put_u32(n); });
+    }
+    u8* room = nullptr;
+    if (u32 status = out.reserve(static_cast<usize>(most) + 4, &room)) {
+        return status;
+    }
+    u64 bytes = 0;
+    if (u32 status = encode_utf8_unplanned(name, room + 4, &bytes)) {
+        return status;
+    }
+    if (bytes == 0) {
+        return status_invalid_argument;
+    }
+    for (usize i = 0; i < 4; ++i) {
+        room[i] = static_cast<u8>(bytes >> (8 * i));
+    }
+    return out.commit(static_cast<usize>(bytes) + 4);
+}
+
 u32 write_dirs(buffered_writer& out, const search_core& core, const dir_renumbering& numbering,
                const cancel_poll& poll) {
     usize dir_count = numbering.order.size();
@@ -89,9 +113,7 @@ u32 write_entries(buffered_writer& out, const search_core& core, const dir_renum
         if (u32 status = out.put_u32(dir_id)) {
             return status;
         }
-        u32 status =
-            write_text(out, name_text(core, entry), true, [&](u32 n) { return out.put_u32(n); });
-        if (status != status_ok) {
+        if (u32 status = write_name(out, name_text(core, entry))) {
             return status;
         }
         if (u32 s = out.put_u8(static_cast<u8>(entry.is_folder & 1))) {

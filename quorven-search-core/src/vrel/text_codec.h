@@ -1,5 +1,6 @@
-// Texts between the file's UTF-8 and the store's UTF-16. Pure-ASCII texts take a direct path
-// that gives the same result as ICU; everything else goes through ICU's strict conversions.
+// Texts between the file's UTF-8 and the store's UTF-16. Pure-ASCII texts take a direct path,
+// eight units at a time, that gives the same result as ICU; everything else goes through ICU's
+// strict conversions. Both directions convert straight into their destination.
 #pragma once
 
 #include "lib/store.h"
@@ -25,5 +26,9 @@ struct utf8_plan {
 qv::u32 plan_utf8(utf16_span text, utf8_plan* plan);
 // Writes the text as UTF-8 into exactly plan.bytes bytes at `out`.
 qv::u32 encode_utf8(utf16_span text, const utf8_plan& plan, qv::u8* out);
+// Writes the text as UTF-8 without measuring it first, into `out`, which has room for 3 bytes
+// a unit (the most any unit takes; at most 0xFFFFFFFF in all); invalid_data (9) for an
+// unpaired surrogate.
+qv::u32 encode_utf8_unplanned(utf16_span text, qv::u8* out, qv::u64* bytes);
 
 }  // namespace quorven::search_core::vrel
