@@ -6,6 +6,7 @@
 #include "qv/array.h"
 #include "qv/atomic_byte.h"
 #include "qv/hash_map.h"
+#include "qv/id_table.h"
 #include "qv/types.h"
 #include "qv/unique.h"
 
@@ -42,6 +43,17 @@ static_assert(sizeof(entry_record) == 40);
 using dir_id_list = qv::array<qv::u32>;
 using dir_lookup_map = qv::u64_map<dir_id_list>;
 
+// Directories and live entries by the folded hash of their paths (folded_hash), so that
+// finding a directory or the entries at a path costs one probe and not a walk. Built as
+// directories and entries arrive, or on first need for what a store got without it (the
+// entries add_batch appends, everything an index file brings); see path_index.h.
+struct path_index {
+    qv::id_table dirs;              // the lowest id of each case-insensitive spelling, by dir tag
+    qv::id_table entries;           // live entries, by the tag of their full path
+    qv::usize dirs_covered = 0;     // directory ids below this are filed
+    qv::usize entries_covered = 0;  // entry ids below this are filed if they were live
+};
+
 struct search_core {
     qv::array<entry_record> entries;
     qv::array<dir_span> dir_table;
@@ -51,15 +63,24 @@ struct search_core {
     qv::u64 live_count = 0;
     qv::u8 sealed = 0;
     qv::atomic_byte cancel_requested;
+    path_index paths;
+};
+
+// Directories a mutation batch needs and the store lacks, in the order first named.
+struct pending_dirs {
+    qv::array<dir_span> spans;  // offsets count from the start of the batch text
+    qv::array<qv::u32> tags;    // dir tag of each
+    qv::id_table index;         // positions in `spans`, by dir tag
 };
 
 // The id of a directory path, added if new. Before sealing only.
 qv::u32 intern_dir(search_core& core, utf16_span path, qv::u32* id);
 
 // The id a directory path of a mutation batch will have: an existing directory, one already
-// pending in this batch, or a new pending one (whose offset counts from `batch_text`).
+// pending in this batch, or a new pending one (whose offset counts from `batch_text`). The
+// store's directories must be indexed (index_paths).
 qv::u32 resolve_dir_after_seal(const search_core& core, utf16_span path, const qv::u16* batch_text,
-                               qv::array<dir_span>& pending, qv::u32* id);
+                               pending_dirs& pending, qv::u32* id);
 
 // The text of a directory or of an entry's name, checked against its pool.
 utf16_span dir_text(const search_core& core, qv::u32 dir_id);

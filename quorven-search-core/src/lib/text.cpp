@@ -46,15 +46,11 @@ inline u32 non_ascii_upper(u32 c) {
 constexpr u64 fnv_offset_basis = 0xCBF29CE484222325ull;
 constexpr u64 fnv_prime = 0x100000001B3ull;
 
-template <bool SeparatorsAlike = false>
 inline u64 fnv_lower_ascii(u64 hash, const u16* units, u32 length) {
     for (u32 i = 0; i < length; ++i) {
         u32 unit = units[i];
         if (unit >= 0x41 && unit <= 0x5A) {
             unit += 0x20;
-        }
-        if (SeparatorsAlike && unit == slash) {
-            unit = backslash;
         }
         hash = (hash ^ unit) * fnv_prime;
     }
@@ -72,21 +68,20 @@ inline bool all_below(const u16* units, u32 length, u32 limit) {
 
 constexpr u64 non_ascii_path_marker = u64{0x50415448} << 32;
 
-template <bool SeparatorsAlike>
-u64 full_path_key(utf16_span dir, utf16_span name) {
+}  // namespace
+
+u64 path_key(utf16_span dir, utf16_span name) {
     bool separator = needs_separator(dir);
     if (!all_below(dir.units, dir.length, 0x80) || !all_below(name.units, name.length, 0x80)) {
         u32 length = dir.length + (separator ? 1u : 0u) + name.length;
         return non_ascii_path_marker | length;
     }
-    u64 hash = fnv_lower_ascii<SeparatorsAlike>(fnv_offset_basis, dir.units, dir.length);
+    u64 hash = fnv_lower_ascii(fnv_offset_basis, dir.units, dir.length);
     if (separator) {
         hash = (hash ^ backslash) * fnv_prime;
     }
-    return fnv_lower_ascii<SeparatorsAlike>(hash, name.units, name.length);
+    return fnv_lower_ascii(hash, name.units, name.length);
 }
-
-}  // namespace
 
 bool units_equal_ci(const u16* a, const u16* b, u32 length) {
     u32 i = 0;
@@ -129,19 +124,64 @@ u64 dir_key(utf16_span path) {
     return fnv_lower_ascii(fnv_offset_basis, path.units, path.length);
 }
 
-u64 path_key(utf16_span dir, utf16_span name) {
-    return full_path_key<false>(dir, name);
-}
-
-u64 candidate_key(utf16_span dir, utf16_span name) {
-    return full_path_key<true>(dir, name);
-}
-
-u64 candidate_key(utf16_span full_path) {
-    if (!all_below(full_path.units, full_path.length, 0x80)) {
-        return non_ascii_path_marker | full_path.length;
+void folded_hash::feed(utf16_span text) {
+    u64 state = state_;
+    u32 i = 0;
+    while (i < text.length) {
+        u32 unit = text.units[i];
+        if (unit < 0x80) {
+            if (unit >= 0x41 && unit <= 0x5A) {
+                unit += 0x20;
+            } else if (unit == slash) {
+                unit = backslash;
+            }
+            state = (state ^ unit) * fnv_prime;
+            ++i;
+            continue;
+        }
+        code_point c = decode_at(text.units, i, text.length);
+        // Folded values stay below 0x110000; the marker bit keeps them apart from ASCII.
+        state = (state ^ (non_ascii_upper(c.value) | 0x200000u)) * fnv_prime;
+        i += c.width;
     }
-    return fnv_lower_ascii<true>(fnv_offset_basis, full_path.units, full_path.length);
+    state_ = state;
+}
+
+void folded_hash::feed_separator() {
+    state_ = (state_ ^ backslash) * fnv_prime;
+}
+
+u32 folded_hash::tag() const {
+    // The FNV state's low bits mix poorly; a finaliser spreads every bit over the tag.
+    u64 h = state_;
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return static_cast<u32>(h >> 32);
+}
+
+dir_tags tags_of_dir(utf16_span dir) {
+    dir_tags tags{};
+    tags.entries.feed(dir);
+    tags.dir = tags.entries.tag();
+    if (needs_separator(dir)) {
+        tags.entries.feed_separator();
+    }
+    return tags;
+}
+
+u32 full_path_tag(utf16_span dir, utf16_span name) {
+    folded_hash hash = tags_of_dir(dir).entries;
+    hash.feed(name);
+    return hash.tag();
+}
+
+u32 path_tag(utf16_span path) {
+    folded_hash hash;
+    hash.feed(path);
+    return hash.tag();
 }
 
 }  // namespace quorven::search_core

@@ -40,11 +40,31 @@ inline bool needs_separator(utf16_span dir) {
 // Hash key of an entry's full path (directory, separator where one is added, name).
 qv::u64 path_key(utf16_span dir, utf16_span name);
 
-// Keys of the candidate map of a mutation batch: path_key, except that `/` and `\` hash alike,
-// so that a remove path may use either separator where the entry's full path has the added one
-// and the full-path comparison alone decides, for ASCII paths as for the others.
-qv::u64 candidate_key(utf16_span dir, utf16_span name);
-// The same over a whole path given as one string (a remove path).
-qv::u64 candidate_key(utf16_span full_path);
+// Hash of a text's case-insensitive spelling, fed in pieces: texts that names_equal_ci finds
+// equal always hash alike, also when fed piece by piece. Each code point counts in its folded
+// form: an ASCII one lower-cased, any other through the same width-keeping upper-case mapping
+// and marked, so that it never meets an ASCII code point (the long s stays apart from s).
+// `/` and `\` count alike, so that a path with either at the joint of an entry's directory and
+// name hashes as the entry's full path does. A surrogate pair is decoded only when both halves
+// lie in one piece; callers cut pieces only next to a separator.
+class folded_hash {
+  public:
+    void feed(utf16_span text);
+    void feed_separator();
+    // A well-mixed 32-bit tag of everything fed so far.
+    qv::u32 tag() const;
+
+  private:
+    qv::u64 state_ = 0xCBF29CE484222325ull;
+};
+
+// Tags of one directory path and of the full paths of its entries.
+struct dir_tags {
+    qv::u32 dir;          // of the path itself
+    folded_hash entries;  // the path and its added separator: feed a name, then take the tag
+};
+dir_tags tags_of_dir(utf16_span dir);
+qv::u32 full_path_tag(utf16_span dir, utf16_span name);
+qv::u32 path_tag(utf16_span path);
 
 }  // namespace quorven::search_core
