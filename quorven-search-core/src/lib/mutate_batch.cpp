@@ -16,6 +16,7 @@ namespace {
 using qv::u16;
 using qv::u32;
 using qv::u64;
+using qv::u8;
 using qv::usize;
 
 constexpr u32 max_batch_records = QUORVEN_SC_MUTATION_BATCH_MAX;
@@ -37,6 +38,14 @@ struct tree_item {
     u32 generation;  // kept by a sweep
 };
 
+// An entry the batch removes or replaces, with the tag of its full path where the record that
+// found it already knew it (an upsert's or a remove's; a tree item's covers many paths).
+struct doomed_entry {
+    u32 id;
+    u32 tag;
+    bool tag_known;
+};
+
 // Everything one batch works out before it changes the store.
 struct batch_plan {
     qv::array<upsert_item> upserts;
@@ -44,7 +53,7 @@ struct batch_plan {
     qv::array<utf16_span> removes;
     qv::array<tree_item> trees;
     pending_dirs pending;
-    qv::array<u32> doomed;  // increasing ids
+    qv::array<doomed_entry> doomed;  // increasing ids
 };
 
 struct batch_text {
@@ -99,7 +108,10 @@ u32 collect_upsert(const search_core& core, const quorven_search_core_mutation_v
         !text.span(record.name_offset, record.name_length, &item.name)) {
         return status_invalid_argument;
     }
-    item.tag = full_path_tag(item.dir, item.name);
+    dir_tags tags = tags_of_dir(item.dir);
+    folded_hash path_hash = tags.entries;
+    path_hash.feed(item.name);
+    item.tag = path_hash.tag();
     u32 earlier = plan.upserts_by_path.find(item.tag, [&](u32 at) {
         return names_equal_ci(plan.upserts[at].dir, item.dir) &&
                names_equal_ci(plan.upserts[at].name, item.name);
@@ -107,8 +119,8 @@ u32 collect_upsert(const search_core& core, const quorven_search_core_mutation_v
     if (earlier != qv::id_table::no_id) {
         return status_invalid_argument;
     }
-    if (u32 status =
-            resolve_dir_after_seal(core, item.dir, text.units, plan.pending, &item.dir_id)) {
+    if (u32 status = resolve_dir_after_seal(core, item.dir, tags.dir, text.units, plan.pending,
+                                            &item.dir_id)) {
         return status;
     }
     item.timestamp = record.timestamp;
@@ -123,8 +135,15 @@ u32 collect_upsert(const search_core& core, const quorven_search_core_mutation_v
 // Phase 1: check every record, first to last, and sort them into the three lists.
 u32 collect_records(const search_core& core, const quorven_search_core_mutation_v1* records,
                     u32 count, const batch_text& text, batch_plan& plan) {
-    if (!plan.upserts.reserve(count) || !plan.removes.reserve(count) ||
-        !plan.trees.reserve(count) || !plan.upserts_by_path.reserve(count)) {
+    // Each list gets room for the records of its kinds (at least 4 items).
+    u32 upserts = 0;
+    u32 removes = 0;
+    for (u32 i = 0; i < count; ++i) {
+        upserts += records[i].kind == QUORVEN_SC_MUTATION_UPSERT ? 1 : 0;
+        removes += records[i].kind == QUORVEN_SC_MUTATION_REMOVE ? 1 : 0;
+    }
+    if (!plan.upserts.reserve(upserts) || !plan.removes.reserve(removes) ||
+        !plan.trees.reserve(count - upserts - removes) || !plan.upserts_by_path.reserve(upserts)) {
         return status_out_of_memory;
     }
     for (u32 i = 0; i < count; ++i) {
@@ -152,6 +171,21 @@ u32 collect_records(const search_core& core, const quorven_search_core_mutation_
     return status_ok;
 }
 
+constexpr u8 dir_outside = 1;
+constexpr u8 dir_may_be_covered = 2;
+
+// Whether some tree item agrees with the directory over their common length, the first test
+// path_covers makes; if none does, no entry of the directory is covered.
+bool trees_meet_dir(const batch_plan& plan, utf16_span dir) {
+    for (const tree_item& tree : plan.trees) {
+        u32 shared = dir.length < tree.path.length ? dir.length : tree.path.length;
+        if (units_equal_ci(tree.path.units, dir.units, shared)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool tree_matches(const batch_plan& plan, const entry_record& entry, utf16_span dir,
                   utf16_span name) {
     for (const tree_item& tree : plan.trees) {
@@ -174,7 +208,7 @@ bool find_doomed_by_path(const search_core& core, batch_plan& plan) {
             const entry_record& entry = core.entries[id];
             if (entry.deleted == 0 &&
                 matches(dir_text(core, entry.dir_id), name_text(core, entry))) {
-                grown = grown && plan.doomed.push_back(id);
+                grown = grown && plan.doomed.push_back({id, tag, true});
             }
         });
     };
@@ -196,11 +230,12 @@ u32 find_doomed(const search_core& core, batch_plan& plan) {
     if (!find_doomed_by_path(core, plan)) {
         return status_out_of_memory;
     }
-    qv::array<u32>& doomed = plan.doomed;
-    qv::sort(doomed.data(), doomed.size(), [](u32 a, u32 b) { return a < b; });
+    qv::array<doomed_entry>& doomed = plan.doomed;
+    qv::sort(doomed.data(), doomed.size(),
+             [](const doomed_entry& a, const doomed_entry& b) { return a.id < b.id; });
     usize unique = 0;
     for (usize i = 0; i < doomed.size(); ++i) {
-        if (unique == 0 || doomed[unique - 1] != doomed[i]) {
+        if (unique == 0 || doomed[unique - 1].id != doomed[i].id) {
             doomed[unique++] = doomed[i];
         }
     }
@@ -209,11 +244,17 @@ u32 find_doomed(const search_core& core, batch_plan& plan) {
         return status_ok;
     }
     // Tree items test every live entry the paths did not doom; the ids found by path are merged
-    // in on the way, keeping the list in id order.
-    qv::array<u32> by_path = qv::move(doomed);
+    // in on the way, keeping the list in id order. A directory that no tree path agrees with
+    // over their common length holds no entry any item covers, whatever the names: each
+    // directory is judged once, and its entries then cost a byte load.
+    qv::array<doomed_entry> by_path = qv::move(doomed);
     usize room = core.entries.size() < core.live_count ? core.entries.size() : core.live_count;
-    if (!doomed.reserve(room)) {
+    qv::array<u8> dir_verdicts;  // 0 not judged yet, else dir_outside or dir_may_be_covered
+    if (!doomed.reserve(room) || !dir_verdicts.reserve_exact(core.dir_table.size())) {
         return status_out_of_memory;
+    }
+    for (usize i = 0; i < core.dir_table.size(); ++i) {
+        dir_verdicts.push_back_reserved(0);
     }
     usize next = 0;
     for (usize id = 0; id < core.entries.size(); ++id) {
@@ -221,13 +262,21 @@ u32 find_doomed(const search_core& core, batch_plan& plan) {
         if (entry.deleted != 0) {
             continue;
         }
-        bool found = next < by_path.size() && by_path[next] == id;
-        if (found) {
-            ++next;
+        if (next < by_path.size() && by_path[next].id == id) {
+            doomed.push_back_reserved(by_path[next++]);
+            continue;
         }
-        if (found ||
-            tree_matches(plan, entry, dir_text(core, entry.dir_id), name_text(core, entry))) {
-            doomed.push_back_reserved(static_cast<u32>(id));
+        u8& verdict = dir_verdicts[entry.dir_id];
+        if (verdict == dir_outside) {
+            continue;
+        }
+        utf16_span dir = dir_text(core, entry.dir_id);
+        if (verdict == 0) {
+            verdict = trees_meet_dir(plan, dir) ? dir_may_be_covered : dir_outside;
+        }
+        if (verdict == dir_may_be_covered &&
+            tree_matches(plan, entry, dir, name_text(core, entry))) {
+            doomed.push_back_reserved({static_cast<u32>(id), 0, false});
         }
     }
     return status_ok;
@@ -271,9 +320,13 @@ void apply(search_core& core, const batch_plan& plan, const u16* text) {
         core.dir_table.push_back_reserved({offset, dir.length});
         file_dir(core, plan.pending.tags[k]);
     }
-    for (u32 id : plan.doomed) {
-        unfile_entry(core, id);
-        core.entries[id].deleted = 1;
+    for (const doomed_entry& doomed : plan.doomed) {
+        const entry_record& entry = core.entries[doomed.id];
+        u32 tag = doomed.tag_known
+                      ? doomed.tag
+                      : full_path_tag(dir_text(core, entry.dir_id), name_text(core, entry));
+        unfile_entry(core, doomed.id, tag);
+        core.entries[doomed.id].deleted = 1;
     }
     core.live_count -= plan.doomed.size();
     for (const upsert_item& upsert : plan.upserts) {

@@ -35,10 +35,8 @@ void file_entry(search_core& core, u32 tag) {
     ++paths.entries_covered;
 }
 
-void unfile_entry(search_core& core, u32 id) {
-    const entry_record& entry = core.entries[id];
-    (void)core.paths.entries.erase(
-        full_path_tag(dir_text(core, entry.dir_id), name_text(core, entry)), id);
+void unfile_entry(search_core& core, u32 id, u32 tag) {
+    (void)core.paths.entries.erase(tag, id);
 }
 
 u32 index_paths(search_core& core) {

@@ -19,9 +19,9 @@ qv::u32 index_paths(search_core& core);
 [[nodiscard]] bool reserve_paths(search_core& core, qv::usize dirs, qv::usize entries);
 
 // Filing a directory or an entry just appended, into reserved room; unfiling an entry that a
-// mutation marks deleted.
+// mutation marks deleted. `tag` is the dir tag or the full-path tag.
 void file_dir(search_core& core, qv::u32 tag);
 void file_entry(search_core& core, qv::u32 tag);
-void unfile_entry(search_core& core, qv::u32 id);
+void unfile_entry(search_core& core, qv::u32 id, qv::u32 tag);
 
 }  // namespace quorven::search_core

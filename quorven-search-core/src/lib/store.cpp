@@ -63,11 +63,10 @@ u32 intern_dir(search_core& core, utf16_span path, u32* id) {
     return status_ok;
 }
 
-u32 resolve_dir_after_seal(const search_core& core, utf16_span path, const u16* batch_text,
+u32 resolve_dir_after_seal(const search_core& core, utf16_span path, u32 tag, const u16* batch_text,
                            pending_dirs& pending, u32* id) {
     QV_CHECK(core.paths.dirs_covered == core.dir_table.size());
     usize dir_count = core.dir_table.size();
-    u32 tag = tags_of_dir(path).dir;
     u32 existing = find_dir(core, path, tag);
     if (existing != qv::id_table::no_id) {
         *id = existing;

@@ -77,10 +77,10 @@ struct pending_dirs {
 qv::u32 intern_dir(search_core& core, utf16_span path, qv::u32* id);
 
 // The id a directory path of a mutation batch will have: an existing directory, one already
-// pending in this batch, or a new pending one (whose offset counts from `batch_text`). The
-// store's directories must be indexed (index_paths).
-qv::u32 resolve_dir_after_seal(const search_core& core, utf16_span path, const qv::u16* batch_text,
-                               pending_dirs& pending, qv::u32* id);
+// pending in this batch, or a new pending one (whose offset counts from `batch_text`). `tag` is
+// the path's dir tag; the store's directories must be indexed (index_paths).
+qv::u32 resolve_dir_after_seal(const search_core& core, utf16_span path, qv::u32 tag,
+                               const qv::u16* batch_text, pending_dirs& pending, qv::u32* id);
 
 // The text of a directory or of an entry's name, checked against its pool.
 utf16_span dir_text(const search_core& core, qv::u32 dir_id);
