@@ -34,16 +34,22 @@ const std::vector<std::u16string> confusables = {
     u"\u13f0", u"\u13f8", u"\U00010400", u"\U00010428", u"\xd801", u"\xdc00"};
 
 // Folders spelled with them, with either separator inside and some with a trailing one.
-const std::vector<std::u16string> confusable_dirs = {
-    u"C:\\\u017f\u0131",      u"c:\\SI",          u"C:\\si\\",
-    u"C:/\u212a\u00b5",        u"c:\\k\u03bc/",     u"\\\\srv\\\u03c3\u03c2",
-    u"\u01c5\u03d1",           u"\u01c4\u03f4\\",   u"\u00df/\U00010400",
-    u"\u1e9e\\\U00010428",     u"\u13a0\uab70",      u"\xd801",
-    u""};
+const std::vector<std::u16string> confusable_dirs = {u"C:\\\u017f\u0131",
+                                                     u"c:\\SI",
+                                                     u"C:\\si\\",
+                                                     u"C:/\u212a\u00b5",
+                                                     u"c:\\k\u03bc/",
+                                                     u"\\\\srv\\\u03c3\u03c2",
+                                                     u"\u01c5\u03d1",
+                                                     u"\u01c4\u03f4\\",
+                                                     u"\u00df/\U00010400",
+                                                     u"\u1e9e\\\U00010428",
+                                                     u"\u13a0\uab70",
+                                                     u"\xd801",
+                                                     u""};
 const std::vector<std::u16string> confusable_new_dirs = {
-    u"C:\\\u017f\u0131\\\u0130", u"C:/SI/ss",         u"\u13f8\\\u13f0",
-    u"\\\\SRV\\\u03a3\u03a3",    u"\U00010428\\x\\", u"\xdc00\xd801",
-    u"c:\\k\u03bc"};
+    u"C:\\\u017f\u0131\\\u0130", u"C:/SI/ss",     u"\u13f8\\\u13f0", u"\\\\SRV\\\u03a3\u03a3",
+    u"\U00010428\\x\\",          u"\xdc00\xd801", u"c:\\k\u03bc"};
 
 // What a sequence's names and folders are made of. Folders of a respelled alphabet are
 // re-cased on every use, so that one folder arrives in many spellings across batches.
