@@ -106,6 +106,29 @@ class id_table {
         return true;
     }
 
+    // Files `to` in the place of `from` under `tag`; false if `from` is not there.
+    bool replace(u32 tag, u32 from, u32 to) noexcept {
+        QV_CHECK(to != no_id);
+        if (slot_count_ == 0) {
+            return false;
+        }
+        for (usize i = home(tag); slots_[i].id != no_id; i = (i + 1) & (slot_count_ - 1)) {
+            if (slots_[i].tag == tag && slots_[i].id == from) {
+                slots_[i].id = to;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Gives up every id and the storage.
+    void clear() noexcept {
+        mem_free(slots_);
+        slots_ = nullptr;
+        slot_count_ = size_ = 0;
+        shift_ = 32;
+    }
+
   private:
     struct slot {
         u32 tag;

@@ -35,6 +35,7 @@ u32 add_batch(search_core& core, const quorven_search_core_entry_input_v1* recor
         return status_invalid_argument;
     }
     qv::u64_map<u32> ids_by_span;
+    upper_cache uppers;
     if (!core.entries.reserve_more(count) || !core.name_pool.reserve_more(name_units) ||
         !ids_by_span.reserve(count < 4096 ? count : 4096)) {
         return status_out_of_memory;
@@ -50,8 +51,8 @@ u32 add_batch(search_core& core, const quorven_search_core_entry_input_v1* recor
         if (known != nullptr) {
             dir_id = *known;
         } else {
-            if (u32 status =
-                    intern_dir(core, {text + input.dir_offset, input.dir_length}, &dir_id)) {
+            if (u32 status = intern_dir(core, {text + input.dir_offset, input.dir_length}, uppers,
+                                        &dir_id)) {
                 // Records appended so far stay: they are whole and counted.
                 core.live_count = core.entries.size();
                 return status;

@@ -54,6 +54,7 @@ struct batch_plan {
     qv::array<tree_item> trees;
     pending_dirs pending;
     qv::array<doomed_entry> doomed;  // increasing ids
+    upper_cache uppers;
 };
 
 struct batch_text {
@@ -108,9 +109,9 @@ u32 collect_upsert(const search_core& core, const quorven_search_core_mutation_v
         !text.span(record.name_offset, record.name_length, &item.name)) {
         return status_invalid_argument;
     }
-    dir_tags tags = tags_of_dir(item.dir);
+    dir_tags tags = tags_of_dir(item.dir, plan.uppers);
     folded_hash path_hash = tags.entries;
-    path_hash.feed(item.name);
+    path_hash.feed(item.name, plan.uppers);
     item.tag = path_hash.tag();
     u32 earlier = plan.upserts_by_path.find(item.tag, [&](u32 at) {
         return names_equal_ci(plan.upserts[at].dir, item.dir) &&
@@ -204,7 +205,7 @@ bool tree_matches(const batch_plan& plan, const entry_record& entry, utf16_span 
 bool find_doomed_by_path(const search_core& core, batch_plan& plan) {
     bool grown = true;
     auto add_if = [&](u32 tag, auto matches) {
-        core.paths.entries.for_each(tag, [&](u32 id) {
+        for_each_entry(core, tag, [&](u32 id) {
             const entry_record& entry = core.entries[id];
             if (entry.deleted == 0 &&
                 matches(dir_text(core, entry.dir_id), name_text(core, entry))) {
@@ -218,7 +219,7 @@ bool find_doomed_by_path(const search_core& core, batch_plan& plan) {
         });
     }
     for (utf16_span path : plan.removes) {
-        add_if(path_tag(path),
+        add_if(path_tag(path, plan.uppers),
                [&](utf16_span dir, utf16_span name) { return full_path_equals(path, dir, name); });
     }
     return grown;
@@ -312,7 +313,7 @@ u32 reserve_room(search_core& core, const batch_plan& plan) {
 }
 
 // Phase 5: cannot fail; every append fits in the room reserved above.
-void apply(search_core& core, const batch_plan& plan, const u16* text) {
+void apply(search_core& core, batch_plan& plan, const u16* text) {
     for (usize k = 0; k < plan.pending.spans.size(); ++k) {
         const dir_span& dir = plan.pending.spans[k];
         u32 offset = static_cast<u32>(core.dir_pool.size());
@@ -322,9 +323,9 @@ void apply(search_core& core, const batch_plan& plan, const u16* text) {
     }
     for (const doomed_entry& doomed : plan.doomed) {
         const entry_record& entry = core.entries[doomed.id];
-        u32 tag = doomed.tag_known
-                      ? doomed.tag
-                      : full_path_tag(dir_text(core, entry.dir_id), name_text(core, entry));
+        u32 tag = doomed.tag_known ? doomed.tag
+                                   : full_path_tag(dir_text(core, entry.dir_id),
+                                                   name_text(core, entry), plan.uppers);
         unfile_entry(core, doomed.id, tag);
         core.entries[doomed.id].deleted = 1;
     }
@@ -340,16 +341,8 @@ void apply(search_core& core, const batch_plan& plan, const u16* text) {
     }
 }
 
-u32 mutate_batch(search_core& core, const quorven_search_core_mutation_v1* records, u32 count,
-                 const batch_text& text) {
-    if (!core.sealed) {
-        return status_wrong_state;
-    }
-    // A store sealed after add_batch or opened from an index file gets its path index here,
-    // on the first batch; later batches keep it in step.
-    if (u32 status = index_paths(core)) {
-        return status;
-    }
+u32 plan_and_apply(search_core& core, const quorven_search_core_mutation_v1* records, u32 count,
+                   const batch_text& text) {
     batch_plan plan;
     if (u32 status = collect_records(core, records, count, text, plan)) {
         return status;
@@ -362,6 +355,25 @@ u32 mutate_batch(search_core& core, const quorven_search_core_mutation_v1* recor
     }
     apply(core, plan, text.units);
     return status_ok;
+}
+
+u32 mutate_batch(search_core& core, const quorven_search_core_mutation_v1* records, u32 count,
+                 const batch_text& text) {
+    if (!core.sealed) {
+        return status_wrong_state;
+    }
+    // A store sealed after add_batch or opened from an index file gets its path index on its
+    // first batch; later batches keep it in step. A batch that fails leaves the store as it
+    // found it, memory included: an index made for it goes again, to be made by the next one.
+    bool indexed = paths_indexed(core);
+    u32 status = index_paths(core);
+    if (status == status_ok) {
+        status = plan_and_apply(core, records, count, text);
+    }
+    if (status != status_ok && !indexed) {
+        drop_paths(core);
+    }
+    return status;
 }
 
 }  // namespace

@@ -15,6 +15,21 @@ qv::u32 find_dir(const search_core& core, utf16_span path, qv::u32 tag);
 // contents untouched.
 qv::u32 index_paths(search_core& core);
 
+// Whether every directory and live entry is filed; dropping the index files nothing.
+bool paths_indexed(const search_core& core);
+void drop_paths(search_core& core);
+
+// Calls `visit` with every entry filed under the full-path tag `tag`.
+template <typename Visit>
+void for_each_entry(const search_core& core, qv::u32 tag, Visit&& visit) {
+    const path_index& paths = core.paths;
+    paths.entries.for_each(tag, [&](qv::u32 first) {
+        for (qv::u32 id = first; id != qv::id_table::no_id; id = paths.next_same_tag[id]) {
+            visit(id);
+        }
+    });
+}
+
 // Room to file `dirs` more directories and `entries` more entries without failing.
 [[nodiscard]] bool reserve_paths(search_core& core, qv::usize dirs, qv::usize entries);
 

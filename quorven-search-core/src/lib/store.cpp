@@ -27,29 +27,45 @@ utf16_span name_text(const search_core& core, const entry_record& entry) {
     return span_in(core.name_pool, entry.name_offset, entry.name_length);
 }
 
-u32 intern_dir(search_core& core, utf16_span path, u32* id) {
-    QV_CHECK(core.dir_lookup && core.paths.dirs_covered == core.dir_table.size());
-    // Lookups go through the path index, which tells apart the paths that share a dir_key (all
-    // non-ASCII paths of one length do); dir_lookup keeps its id lists as the memory figures
-    // describe them.
-    u32 tag = tags_of_dir(path).dir;
-    u32 found = find_dir(core, path, tag);
-    if (found != qv::id_table::no_id) {
-        *id = found;
-        return status_ok;
+u32 intern_dir(search_core& core, utf16_span path, upper_cache& uppers, u32* id) {
+    QV_CHECK(core.dir_lookup);
+    // An ASCII path has a dir_key of its own and is found through dir_lookup. All non-ASCII
+    // paths of one length share a key, so they are found through the path index instead, by
+    // the hash of their folded spelling (the index files them ahead of the rest; see
+    // index_paths). An ASCII path never equals a non-ASCII one, so each side holds every
+    // directory that the other could not.
+    u64 key = dir_key(path);
+    bool ascii = is_ascii(path);
+    u32 tag = 0;
+    if (ascii) {
+        if (dir_id_list* ids = core.dir_lookup->find(key)) {
+            for (u32 candidate : *ids) {
+                if (names_equal_ci(dir_text(core, candidate), path)) {
+                    *id = candidate;
+                    return status_ok;
+                }
+            }
+        }
+    } else {
+        tag = tags_of_dir(path, uppers).dir;
+        u32 found = find_dir(core, path, tag);
+        if (found != qv::id_table::no_id) {
+            *id = found;
+            return status_ok;
+        }
     }
     if (core.dir_pool.size() + path.length > max_pool_units) {
         return status_invalid_argument;
     }
     if (!core.dir_pool.reserve_more(path.length) || !core.dir_table.reserve_more(1) ||
-        !reserve_paths(core, 1, 0)) {
+        (!ascii && !reserve_paths(core, 1, 0))) {
         return status_out_of_memory;
     }
     if (core.dir_table.size() >= qv::u32_max || core.dir_pool.size() >= qv::u32_max) {
         return status_invalid_argument;
     }
     // The list is made before the directory is added, so a failure leaves no orphan behind.
-    dir_id_list* ids = core.dir_lookup->find_or_insert(dir_key(path));
+    dir_id_list* ids = core.dir_lookup->find_or_insert(key);
     if (ids == nullptr || !ids->reserve_more(1)) {
         return status_out_of_memory;
     }
@@ -58,7 +74,9 @@ u32 intern_dir(search_core& core, utf16_span path, u32* id) {
     core.dir_pool.append_reserved(path.units, path.length);
     core.dir_table.push_back_reserved({offset, path.length});
     ids->push_back_reserved(new_id);
-    file_dir(core, tag);
+    if (!ascii) {
+        core.paths.dirs.insert_reserved(tag, new_id);
+    }
     *id = new_id;
     return status_ok;
 }

@@ -44,14 +44,20 @@ using dir_id_list = qv::array<qv::u32>;
 using dir_lookup_map = qv::u64_map<dir_id_list>;
 
 // Directories and live entries by the folded hash of their paths (folded_hash), so that
-// finding a directory or the entries at a path costs one probe and not a walk. Built as
-// directories and entries arrive, or on first need for what a store got without it (the
-// entries add_batch appends, everything an index file brings); see path_index.h.
+// finding a directory or the entries at a path costs one probe and not a walk. Built on the
+// first mutation batch for what the store got before it (everything add_batch or an index file
+// brought) and kept in step by every batch after; see path_index.h. While the store loads,
+// intern_dir files its non-ASCII directories here ahead of the rest.
 struct path_index {
-    qv::id_table dirs;              // the lowest id of each case-insensitive spelling, by dir tag
-    qv::id_table entries;           // live entries, by the tag of their full path
-    qv::usize dirs_covered = 0;     // directory ids below this are filed
-    qv::usize entries_covered = 0;  // entry ids below this are filed if they were live
+    qv::id_table dirs;  // the lowest id of each case-insensitive spelling, by dir tag
+    // Live entries by the tag of their full path: the table holds the first entry of each tag,
+    // and the links chain the others (a store may hold many entries at one path), so filing
+    // and unfiling cost the same however many share a tag.
+    qv::id_table entries;
+    qv::array<qv::u32> next_same_tag;      // per entry id; id_table::no_id ends a chain
+    qv::array<qv::u32> previous_same_tag;  // per entry id; no_id for the first of a chain
+    qv::usize dirs_covered = 0;            // every directory below this id is filed
+    qv::usize entries_covered = 0;         // every live entry below this id is filed
 };
 
 struct search_core {
@@ -74,7 +80,7 @@ struct pending_dirs {
 };
 
 // The id of a directory path, added if new. Before sealing only.
-qv::u32 intern_dir(search_core& core, utf16_span path, qv::u32* id);
+qv::u32 intern_dir(search_core& core, utf16_span path, upper_cache& uppers, qv::u32* id);
 
 // The id a directory path of a mutation batch will have: an existing directory, one already
 // pending in this batch, or a new pending one (whose offset counts from `batch_text`). `tag` is

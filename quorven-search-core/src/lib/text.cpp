@@ -1,6 +1,7 @@
 #include "lib/text.h"
 
 #include "platform/icu/icu_case.h"
+#include "qv/memory.h"
 
 namespace quorven::search_core {
 namespace {
@@ -117,17 +118,85 @@ bool names_equal_ci(utf16_span a, utf16_span b) {
     return a.length == b.length && units_equal_ci(a.units, b.units, a.length);
 }
 
+bool is_ascii(utf16_span text) {
+    return all_below(text.units, text.length, 0x80);
+}
+
 u64 dir_key(utf16_span path) {
-    if (!all_below(path.units, path.length, 0x80)) {
+    if (!is_ascii(path)) {
         return (u64{0xD1EC70A1} << 32) | path.length;
     }
     return fnv_lower_ascii(fnv_offset_basis, path.units, path.length);
 }
 
-void folded_hash::feed(utf16_span text) {
-    u64 state = state_;
+// The hash's fields in locals while a piece is fed, so that they stay in registers.
+struct folded_hash::packer {
+    u64 state;
+    u64 word;
+    u32 filled;
+    u32 words;
+
+    explicit packer(const folded_hash& h)
+        : state(h.state_), word(h.word_), filled(h.filled_), words(h.words_) {}
+    void store(folded_hash& h) const {
+        h.state_ = state;
+        h.word_ = word;
+        h.filled_ = filled;
+        h.words_ = words;
+    }
+    void put(u64 symbol) {
+        word |= symbol << (16 * filled);
+        if (++filled == 4) {
+            mix();
+        }
+    }
+    void mix() {
+        u64 product = (state ^ word) * 0x9E3779B97F4A7C15ull;
+        state = (product << 27) | (product >> 37);  // the product's mixed high bits come down
+        word = 0;
+        filled = 0;
+        ++words;
+    }
+};
+
+// Four units read as one word must land in the lanes put() fills first to last.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+
+constexpr u64 lanes(u64 value) {
+    return value * 0x0001000100010001ull;
+}
+
+// Four units below 0x80 at once, one per 16-bit lane, folded as the unit-by-unit loop folds
+// them: `A` to `Z` lower-cased, `/` turned into `\`. No lane carries into the next, since every
+// sum stays below 0x100.
+inline u64 fold_ascii_lanes(u64 units) {
+    u64 upper = (units + lanes(0x80 - 0x41)) & ~(units + lanes(0x80 - 0x5B)) & lanes(0x80);
+    u64 slashes = ~((units ^ lanes(slash)) + lanes(0x7F)) & lanes(0x80);
+    return (units | (upper >> 2)) ^ ((slashes >> 7) * (slash ^ backslash));
+}
+
+u32 upper_cache::upper(u32 c) {
+    slot& s = slots_[static_cast<u32>(c * 0x9E3779B1u) >> 24];
+    if (s.code_point != c) {
+        s = {c, non_ascii_upper(c)};
+    }
+    return s.upper;
+}
+
+void folded_hash::feed(utf16_span text, upper_cache& uppers) {
+    packer p(*this);
     u32 i = 0;
     while (i < text.length) {
+        if (p.filled == 0 && text.length - i >= 4) {
+            u64 four;
+            qv::mem_copy(&four, text.units + i, sizeof four);
+            if ((four & lanes(0xFF80)) == 0) {
+                p.word = fold_ascii_lanes(four);
+                p.mix();
+                i += 4;
+                continue;
+            }
+        }
         u32 unit = text.units[i];
         if (unit < 0x80) {
             if (unit >= 0x41 && unit <= 0x5A) {
@@ -135,25 +204,29 @@ void folded_hash::feed(utf16_span text) {
             } else if (unit == slash) {
                 unit = backslash;
             }
-            state = (state ^ unit) * fnv_prime;
+            p.put(unit);
             ++i;
             continue;
         }
         code_point c = decode_at(text.units, i, text.length);
-        // Folded values stay below 0x110000; the marker bit keeps them apart from ASCII.
-        state = (state ^ (non_ascii_upper(c.value) | 0x200000u)) * fnv_prime;
+        u32 folded = uppers.upper(c.value);  // below 0x110000
+        p.put(0x8000u | (folded >> 16));
+        p.put(folded & 0xFFFFu);
         i += c.width;
     }
-    state_ = state;
+    p.store(*this);
 }
 
 void folded_hash::feed_separator() {
-    state_ = (state_ ^ backslash) * fnv_prime;
+    packer p(*this);
+    p.put(backslash);
+    p.store(*this);
 }
 
 u32 folded_hash::tag() const {
-    // The FNV state's low bits mix poorly; a finaliser spreads every bit over the tag.
-    u64 h = state_;
+    // The symbol count tells a last word's padding from symbols; a finaliser spreads every bit
+    // over the tag.
+    u64 h = (state_ ^ word_) + (u64{words_} << 2 | filled_);
     h ^= h >> 33;
     h *= 0xFF51AFD7ED558CCDull;
     h ^= h >> 33;
@@ -162,9 +235,9 @@ u32 folded_hash::tag() const {
     return static_cast<u32>(h >> 32);
 }
 
-dir_tags tags_of_dir(utf16_span dir) {
+dir_tags tags_of_dir(utf16_span dir, upper_cache& uppers) {
     dir_tags tags{};
-    tags.entries.feed(dir);
+    tags.entries.feed(dir, uppers);
     tags.dir = tags.entries.tag();
     if (needs_separator(dir)) {
         tags.entries.feed_separator();
@@ -172,15 +245,15 @@ dir_tags tags_of_dir(utf16_span dir) {
     return tags;
 }
 
-u32 full_path_tag(utf16_span dir, utf16_span name) {
-    folded_hash hash = tags_of_dir(dir).entries;
-    hash.feed(name);
+u32 full_path_tag(utf16_span dir, utf16_span name, upper_cache& uppers) {
+    folded_hash hash = tags_of_dir(dir, uppers).entries;
+    hash.feed(name, uppers);
     return hash.tag();
 }
 
-u32 path_tag(utf16_span path) {
+u32 path_tag(utf16_span path, upper_cache& uppers) {
     folded_hash hash;
-    hash.feed(path);
+    hash.feed(path, uppers);
     return hash.tag();
 }
 
