@@ -151,17 +151,25 @@ class builder {
     std::mt19937_64 rng_;
 };
 
+const vocabulary& vocabulary_of(script kind) {
+    return kind == script::mostly_ascii ? ascii_vocabulary() : non_latin_vocabulary();
+}
+
 }  // namespace
 
 corpus make_corpus(script kind, uint32_t entry_count, uint32_t seed) {
-    const vocabulary& v =
-        kind == script::mostly_ascii ? ascii_vocabulary() : non_latin_vocabulary();
+    // About twenty entries per directory.
+    auto roots = static_cast<uint32_t>(vocabulary_of(kind).roots.size());
+    return make_corpus(kind, entry_count, entry_count / 20 + roots, seed);
+}
+
+corpus make_corpus(script kind, uint32_t entry_count, uint32_t dir_count, uint32_t seed) {
+    const vocabulary& v = vocabulary_of(kind);
     builder b(v, seed);
     corpus c;
     c.dirs = v.roots;
-    // About twenty entries per directory; new directories mostly hang below recent ones, so the
-    // tree grows deep in places, as real trees do.
-    const size_t dir_count = entry_count / 20 + v.roots.size();
+    // New directories mostly hang below recent ones, so the tree grows deep in places, as real
+    // trees do.
     while (c.dirs.size() < dir_count) {
         size_t parent = b.below(3) != 0 && c.dirs.size() > 200 ? c.dirs.size() - 1 - b.below(200)
                                                                : b.below(c.dirs.size());

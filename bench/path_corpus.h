@@ -26,5 +26,7 @@ enum class script {
 };
 
 corpus make_corpus(script kind, uint32_t entry_count, uint32_t seed);
+// The same with a chosen number of directories (at least the script's roots).
+corpus make_corpus(script kind, uint32_t entry_count, uint32_t dir_count, uint32_t seed);
 
 }  // namespace bench

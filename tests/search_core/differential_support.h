@@ -38,12 +38,19 @@ class generator {
     bool chance(uint32_t percent) { return below(100) < percent; }
 
     std::u16string text(uint32_t min_pieces, uint32_t max_pieces) {
+        return text_of(pieces, min_pieces, max_pieces);
+    }
+    std::u16string text_of(const std::vector<std::u16string>& from, uint32_t min_pieces,
+                           uint32_t max_pieces) {
         std::u16string s;
         uint32_t count = min_pieces + below(max_pieces - min_pieces + 1);
         for (uint32_t i = 0; i < count; ++i) {
-            s += pieces[below(static_cast<uint32_t>(pieces.size()))];
+            s += pick(from);
         }
         return s;
+    }
+    const std::u16string& pick(const std::vector<std::u16string>& from) {
+        return from[below(static_cast<uint32_t>(from.size()))];
     }
 
     int64_t timestamp() {
@@ -96,7 +103,10 @@ struct twin_stores {
     reference::model model;
     store library;
 
-    void fill(generator& gen, uint32_t entry_count) {
+    // Entries in `folders` with names made of `name_pieces`.
+    void fill(generator& gen, uint32_t entry_count,
+              const std::vector<std::u16string>& folders = dirs,
+              const std::vector<std::u16string>& name_pieces = pieces) {
         std::vector<entry> pending;
         auto flush = [&] {
             if (!pending.empty()) {
@@ -105,7 +115,7 @@ struct twin_stores {
             }
         };
         for (uint32_t i = 0; i < entry_count; ++i) {
-            entry e{dirs[gen.below(static_cast<uint32_t>(dirs.size()))], gen.text(1, 6),
+            entry e{gen.pick(folders), gen.text_of(name_pieces, 1, 6),
                     static_cast<uint64_t>(gen.timestamp()), gen.chance(25) ? 1u : 0u};
             model.add(e.dir, e.name, static_cast<int64_t>(e.timestamp), e.is_folder);
             pending.push_back(e);

@@ -85,6 +85,33 @@ TEST(MutateThenSave, AFullNamePoolEmptiesOnlyThroughSaveAndOpen) {
     EXPECT_EQ(replace(again), 0u);
 }
 
+// An index file may hold two spellings of one folder. The first batch on the opened store
+// resolves the folder to the first spelling and finds the entries of both.
+TEST(MutateThenSave, BatchesOnAnOpenedFileFindEverySpellingOfAFolder) {
+    host::temp_dir dir;
+    ASSERT_TRUE(host::write_file(dir.file(u"index.vrel"), file_builder()
+                                                              .header(2)
+                                                              .dir("D:\\\xce\xa9mega")
+                                                              .dir("d:\\\xcf\x89MEGA")
+                                                              .u32(3)
+                                                              .entry(0, "a")
+                                                              .entry(1, "b")
+                                                              .entry(1, "A")
+                                                              .bytes()));
+    auto opened = open_file(dir.file(u"index.vrel"));
+    ASSERT_EQ(opened.status, 0u);
+    store s(QUORVEN_SC_HANDLE_FROM_U64(opened.handle));
+    mutations m;
+    m.upsert(u"D:\\\u03a9MEGA", u"a", 7);
+    m.remove(u"d:\\\u03c9mega/B");
+    auto result = mutate(s, m);
+    ASSERT_EQ(result.status, 0u);
+    EXPECT_EQ(result.live_count, 1u);
+    EXPECT_EQ(result.deleted_count, 3u);
+    EXPECT_EQ(result.dir_count, 2u);
+    EXPECT_EQ(live_entries(s), (std::vector<copied_entry>{{u"D:\\\u03a9mega", u"a", 7, 0}}));
+}
+
 TEST(MutateThenSave, SweepRemovesEntriesOpenedFromAFile) {
     host::temp_dir dir;
     store s(sealed_store({{u"C:\\t", u"old"}, {u"C:\\u", u"other"}}));

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "lib/text.h"
 
@@ -108,6 +110,67 @@ TEST(Keys, PathKeyAddsTheSeparatorOnlyWhereTheFullPathHasOne) {
     EXPECT_EQ(key(u"", u"\u00e9"), 0x5041544800000001ull);
     // 0x7F is still ASCII for the path key.
     EXPECT_EQ(key(u"\u007f", u"a"), fnv_reference(u"\u007f\\a"));
+}
+
+// Texts that names_equal_ci finds equal must hash alike, however they are cut into pieces (next
+// to a separator, as callers cut them) and wherever a piece starts within a packed word; texts
+// it tells apart should hash apart. Texts are strings of letters from groups of spellings that
+// are equal; neighbouring groups hold letters whose upper-case forms nearly meet.
+TEST(FoldedHash, EqualTextsHashAlikeAndNearMissesApart) {
+    const std::vector<std::vector<std::u16string>> groups = {
+        {u"s", u"S"},
+        {u"\u017f"},  // long s: its upper case is S, but ASCII never equals non-ASCII
+        {u"k", u"K"},
+        {u"\u212a"},  // Kelvin sign
+        {u"\u00b5", u"\u03bc", u"\u039c"},
+        {u"\u03c2", u"\u03c3", u"\u03a3"},
+        {u"\u01c4", u"\u01c5", u"\u01c6"},
+        {u"\u00df"},
+        {u"\u1e9e"},
+        {u"\u13a0", u"\uab70"},  // Cherokee
+        {u"\U00010400", u"\U00010428"},
+        {u"\xd801"},
+        {u"/"},
+        {u"\\"},
+        {u"Readme", u"README", u"rEADME"},
+        {u"READ.ME_01", u"read.me_01"},
+        {u"@"},
+        {u"`"}};
+    std::mt19937 rng(5);
+    auto word = [&] {
+        std::vector<size_t> letters(1 + rng() % 8);
+        for (size_t& letter : letters) {
+            letter = rng() % groups.size();
+        }
+        return letters;
+    };
+    auto spell = [&](const std::vector<size_t>& letters) {
+        std::u16string t;
+        for (size_t letter : letters) {
+            t += groups[letter][rng() % groups[letter].size()];
+        }
+        return t;
+    };
+    sc::upper_cache uppers;
+    auto tag = [&](const std::u16string& t) { return sc::path_tag(span(t), uppers); };
+    for (int i = 0; i < 20000; ++i) {
+        std::vector<size_t> letters = word();
+        std::u16string a = spell(letters);
+        std::u16string b = spell(letters);
+        ASSERT_TRUE(equal_ci(a, b));
+        EXPECT_EQ(tag(a), tag(b));
+        std::u16string other = spell(word());
+        bool slashes = (a + other).find(u'/') != std::u16string::npos;
+        if (!equal_ci(a, other) && !slashes) {
+            EXPECT_NE(tag(a), tag(other));  // `/` and `\` hash alike on purpose
+        }
+        // An entry's tag from its directory and name is its full path's, with either separator
+        // where the full path has the added one.
+        std::u16string name = spell(word());
+        std::u16string full = a + (sc::needs_separator(span(a)) ? u"/" : u"") + name;
+        EXPECT_EQ(sc::full_path_tag(span(a), span(name), uppers), tag(full));
+        EXPECT_EQ(sc::tags_of_dir(span(a), uppers).dir, tag(a));
+    }
 }
 
 }  // namespace

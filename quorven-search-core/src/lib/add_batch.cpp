@@ -34,26 +34,34 @@ u32 add_batch(search_core& core, const quorven_search_core_entry_input_v1* recor
     if (core.name_pool.size() + name_units > max_pool_units) {
         return status_invalid_argument;
     }
-    if (!core.entries.reserve_more(count) || !core.name_pool.reserve_more(name_units)) {
+    qv::u64_map<u32> ids_by_span;
+    upper_cache uppers;
+    if (!core.entries.reserve_more(count) || !core.name_pool.reserve_more(name_units) ||
+        !ids_by_span.reserve(count < 4096 ? count : 4096)) {
         return status_out_of_memory;
     }
-    // Hosts feed a folder's entries together, all naming one span of the text: the directory
-    // of such a run is interned once.
-    u32 dir_id = 0;
-    const quorven_search_core_entry_input_v1* previous = nullptr;
+    // Hosts pass each directory once in their text and let its entries name that one span, so
+    // a span seen before in this batch has its id already: the directory is interned once per
+    // span, not once per entry. The memo is only a shortcut.
     for (u32 i = 0; i < count; ++i) {
         const quorven_search_core_entry_input_v1& input = records[i];
-        bool same_span = previous != nullptr && previous->dir_offset == input.dir_offset &&
-                         previous->dir_length == input.dir_length;
-        if (!same_span) {
-            if (u32 status =
-                    intern_dir(core, {text + input.dir_offset, input.dir_length}, &dir_id)) {
+        u64 span_key = (u64{input.dir_offset} << 32) | input.dir_length;
+        u32* known = ids_by_span.find(span_key);
+        u32 dir_id = 0;
+        if (known != nullptr) {
+            dir_id = *known;
+        } else {
+            if (u32 status = intern_dir(core, {text + input.dir_offset, input.dir_length}, uppers,
+                                        &dir_id)) {
                 // Records appended so far stay: they are whole and counted.
                 core.live_count = core.entries.size();
                 return status;
             }
+            // Past the room reserved above, a memo that cannot grow just stops learning.
+            if (u32* slot = ids_by_span.find_or_insert(span_key)) {
+                *slot = dir_id;
+            }
         }
-        previous = &input;
         u32 name_offset = static_cast<u32>(core.name_pool.size());
         core.name_pool.append_reserved(text + input.name_offset, input.name_length);
         auto ticks = static_cast<qv::i64>(input.timestamp);

@@ -6,6 +6,7 @@
 #include "qv/array.h"
 #include "qv/atomic_byte.h"
 #include "qv/hash_map.h"
+#include "qv/id_table.h"
 #include "qv/types.h"
 #include "qv/unique.h"
 
@@ -42,6 +43,23 @@ static_assert(sizeof(entry_record) == 40);
 using dir_id_list = qv::array<qv::u32>;
 using dir_lookup_map = qv::u64_map<dir_id_list>;
 
+// Directories and live entries by the folded hash of their paths (folded_hash), so that
+// finding a directory or the entries at a path costs one probe and not a walk. Built on the
+// first mutation batch for what the store got before it (everything add_batch or an index file
+// brought) and kept in step by every batch after; see path_index.h. While the store loads,
+// intern_dir files its non-ASCII directories here ahead of the rest.
+struct path_index {
+    qv::id_table dirs;  // the lowest id of each case-insensitive spelling, by dir tag
+    // Live entries by the tag of their full path: the table holds the first entry of each tag,
+    // and the links chain the others (a store may hold many entries at one path), so filing
+    // and unfiling cost the same however many share a tag.
+    qv::id_table entries;
+    qv::array<qv::u32> next_same_tag;      // per entry id; id_table::no_id ends a chain
+    qv::array<qv::u32> previous_same_tag;  // per entry id; no_id for the first of a chain
+    qv::usize dirs_covered = 0;            // every directory below this id is filed
+    qv::usize entries_covered = 0;         // every live entry below this id is filed
+};
+
 struct search_core {
     qv::array<entry_record> entries;
     qv::array<dir_span> dir_table;
@@ -51,15 +69,24 @@ struct search_core {
     qv::u64 live_count = 0;
     qv::u8 sealed = 0;
     qv::atomic_byte cancel_requested;
+    path_index paths;
+};
+
+// Directories a mutation batch needs and the store lacks, in the order first named.
+struct pending_dirs {
+    qv::array<dir_span> spans;  // offsets count from the start of the batch text
+    qv::array<qv::u32> tags;    // dir tag of each
+    qv::id_table index;         // positions in `spans`, by dir tag
 };
 
 // The id of a directory path, added if new. Before sealing only.
-qv::u32 intern_dir(search_core& core, utf16_span path, qv::u32* id);
+qv::u32 intern_dir(search_core& core, utf16_span path, upper_cache& uppers, qv::u32* id);
 
 // The id a directory path of a mutation batch will have: an existing directory, one already
-// pending in this batch, or a new pending one (whose offset counts from `batch_text`).
-qv::u32 resolve_dir_after_seal(const search_core& core, utf16_span path, const qv::u16* batch_text,
-                               qv::array<dir_span>& pending, qv::u32* id);
+// pending in this batch, or a new pending one (whose offset counts from `batch_text`). `tag` is
+// the path's dir tag; the store's directories must be indexed (index_paths).
+qv::u32 resolve_dir_after_seal(const search_core& core, utf16_span path, qv::u32 tag,
+                               const qv::u16* batch_text, pending_dirs& pending, qv::u32* id);
 
 // The text of a directory or of an entry's name, checked against its pool.
 utf16_span dir_text(const search_core& core, qv::u32 dir_id);

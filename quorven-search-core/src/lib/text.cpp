@@ -1,6 +1,7 @@
 #include "lib/text.h"
 
 #include "platform/icu/icu_case.h"
+#include "qv/memory.h"
 
 namespace quorven::search_core {
 namespace {
@@ -46,15 +47,11 @@ inline u32 non_ascii_upper(u32 c) {
 constexpr u64 fnv_offset_basis = 0xCBF29CE484222325ull;
 constexpr u64 fnv_prime = 0x100000001B3ull;
 
-template <bool SeparatorsAlike = false>
 inline u64 fnv_lower_ascii(u64 hash, const u16* units, u32 length) {
     for (u32 i = 0; i < length; ++i) {
         u32 unit = units[i];
         if (unit >= 0x41 && unit <= 0x5A) {
             unit += 0x20;
-        }
-        if (SeparatorsAlike && unit == slash) {
-            unit = backslash;
         }
         hash = (hash ^ unit) * fnv_prime;
     }
@@ -72,21 +69,20 @@ inline bool all_below(const u16* units, u32 length, u32 limit) {
 
 constexpr u64 non_ascii_path_marker = u64{0x50415448} << 32;
 
-template <bool SeparatorsAlike>
-u64 full_path_key(utf16_span dir, utf16_span name) {
+}  // namespace
+
+u64 path_key(utf16_span dir, utf16_span name) {
     bool separator = needs_separator(dir);
     if (!all_below(dir.units, dir.length, 0x80) || !all_below(name.units, name.length, 0x80)) {
         u32 length = dir.length + (separator ? 1u : 0u) + name.length;
         return non_ascii_path_marker | length;
     }
-    u64 hash = fnv_lower_ascii<SeparatorsAlike>(fnv_offset_basis, dir.units, dir.length);
+    u64 hash = fnv_lower_ascii(fnv_offset_basis, dir.units, dir.length);
     if (separator) {
         hash = (hash ^ backslash) * fnv_prime;
     }
-    return fnv_lower_ascii<SeparatorsAlike>(hash, name.units, name.length);
+    return fnv_lower_ascii(hash, name.units, name.length);
 }
-
-}  // namespace
 
 bool units_equal_ci(const u16* a, const u16* b, u32 length) {
     u32 i = 0;
@@ -122,26 +118,143 @@ bool names_equal_ci(utf16_span a, utf16_span b) {
     return a.length == b.length && units_equal_ci(a.units, b.units, a.length);
 }
 
+bool is_ascii(utf16_span text) {
+    return all_below(text.units, text.length, 0x80);
+}
+
 u64 dir_key(utf16_span path) {
-    if (!all_below(path.units, path.length, 0x80)) {
+    if (!is_ascii(path)) {
         return (u64{0xD1EC70A1} << 32) | path.length;
     }
     return fnv_lower_ascii(fnv_offset_basis, path.units, path.length);
 }
 
-u64 path_key(utf16_span dir, utf16_span name) {
-    return full_path_key<false>(dir, name);
-}
+// The hash's fields in locals while a piece is fed, so that they stay in registers.
+struct folded_hash::packer {
+    u64 state;
+    u64 word;
+    u32 filled;
+    u32 words;
 
-u64 candidate_key(utf16_span dir, utf16_span name) {
-    return full_path_key<true>(dir, name);
-}
-
-u64 candidate_key(utf16_span full_path) {
-    if (!all_below(full_path.units, full_path.length, 0x80)) {
-        return non_ascii_path_marker | full_path.length;
+    explicit packer(const folded_hash& h)
+        : state(h.state_), word(h.word_), filled(h.filled_), words(h.words_) {}
+    void store(folded_hash& h) const {
+        h.state_ = state;
+        h.word_ = word;
+        h.filled_ = filled;
+        h.words_ = words;
     }
-    return fnv_lower_ascii<true>(fnv_offset_basis, full_path.units, full_path.length);
+    void put(u64 symbol) {
+        word |= symbol << (16 * filled);
+        if (++filled == 4) {
+            mix();
+        }
+    }
+    void mix() {
+        u64 product = (state ^ word) * 0x9E3779B97F4A7C15ull;
+        state = (product << 27) | (product >> 37);  // the product's mixed high bits come down
+        word = 0;
+        filled = 0;
+        ++words;
+    }
+};
+
+// Four units read as one word must land in the lanes put() fills first to last.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+
+constexpr u64 lanes(u64 value) {
+    return value * 0x0001000100010001ull;
+}
+
+// Four units below 0x80 at once, one per 16-bit lane, folded as the unit-by-unit loop folds
+// them: `A` to `Z` lower-cased, `/` turned into `\`. No lane carries into the next, since every
+// sum stays below 0x100.
+inline u64 fold_ascii_lanes(u64 units) {
+    u64 upper = (units + lanes(0x80 - 0x41)) & ~(units + lanes(0x80 - 0x5B)) & lanes(0x80);
+    u64 slashes = ~((units ^ lanes(slash)) + lanes(0x7F)) & lanes(0x80);
+    return (units | (upper >> 2)) ^ ((slashes >> 7) * (slash ^ backslash));
+}
+
+u32 upper_cache::upper(u32 c) {
+    slot& s = slots_[static_cast<u32>(c * 0x9E3779B1u) >> 24];
+    if (s.code_point != c) {
+        s = {c, non_ascii_upper(c)};
+    }
+    return s.upper;
+}
+
+void folded_hash::feed(utf16_span text, upper_cache& uppers) {
+    packer p(*this);
+    u32 i = 0;
+    while (i < text.length) {
+        if (p.filled == 0 && text.length - i >= 4) {
+            u64 four;
+            qv::mem_copy(&four, text.units + i, sizeof four);
+            if ((four & lanes(0xFF80)) == 0) {
+                p.word = fold_ascii_lanes(four);
+                p.mix();
+                i += 4;
+                continue;
+            }
+        }
+        u32 unit = text.units[i];
+        if (unit < 0x80) {
+            if (unit >= 0x41 && unit <= 0x5A) {
+                unit += 0x20;
+            } else if (unit == slash) {
+                unit = backslash;
+            }
+            p.put(unit);
+            ++i;
+            continue;
+        }
+        code_point c = decode_at(text.units, i, text.length);
+        u32 folded = uppers.upper(c.value);  // below 0x110000
+        p.put(0x8000u | (folded >> 16));
+        p.put(folded & 0xFFFFu);
+        i += c.width;
+    }
+    p.store(*this);
+}
+
+void folded_hash::feed_separator() {
+    packer p(*this);
+    p.put(backslash);
+    p.store(*this);
+}
+
+u32 folded_hash::tag() const {
+    // The symbol count tells a last word's padding from symbols; a finaliser spreads every bit
+    // over the tag.
+    u64 h = (state_ ^ word_) + (u64{words_} << 2 | filled_);
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return static_cast<u32>(h >> 32);
+}
+
+dir_tags tags_of_dir(utf16_span dir, upper_cache& uppers) {
+    dir_tags tags{};
+    tags.entries.feed(dir, uppers);
+    tags.dir = tags.entries.tag();
+    if (needs_separator(dir)) {
+        tags.entries.feed_separator();
+    }
+    return tags;
+}
+
+u32 full_path_tag(utf16_span dir, utf16_span name, upper_cache& uppers) {
+    folded_hash hash = tags_of_dir(dir, uppers).entries;
+    hash.feed(name, uppers);
+    return hash.tag();
+}
+
+u32 path_tag(utf16_span path, upper_cache& uppers) {
+    folded_hash hash;
+    hash.feed(path, uppers);
+    return hash.tag();
 }
 
 }  // namespace quorven::search_core

@@ -23,6 +23,9 @@ bool names_equal_ci(utf16_span a, utf16_span b);
 // Same rule over two runs of `length` units each (no length check).
 bool units_equal_ci(const qv::u16* a, const qv::u16* b, qv::u32 length);
 
+// Whether every unit of the text is below 0x80.
+bool is_ascii(utf16_span text);
+
 // Hash key of a directory path: FNV-1a over ASCII-lower-cased units, or for any path with a
 // unit at or above 0x80, a marker plus the length (such paths are told apart by comparison).
 qv::u64 dir_key(utf16_span path);
@@ -40,11 +43,60 @@ inline bool needs_separator(utf16_span dir) {
 // Hash key of an entry's full path (directory, separator where one is added, name).
 qv::u64 path_key(utf16_span dir, utf16_span name);
 
-// Keys of the candidate map of a mutation batch: path_key, except that `/` and `\` hash alike,
-// so that a remove path may use either separator where the entry's full path has the added one
-// and the full-path comparison alone decides, for ASCII paths as for the others.
-qv::u64 candidate_key(utf16_span dir, utf16_span name);
-// The same over a whole path given as one string (a remove path).
-qv::u64 candidate_key(utf16_span full_path);
+// The upper-case mapping of recently seen code points: paths repeat few letters many times, and
+// the ICU lookup costs more than the rest of hashing a unit. One per call that hashes paths.
+class upper_cache {
+  public:
+    upper_cache() {
+        for (slot& s : slots_) {
+            s.code_point = 0xFFFFFFFFu;
+        }
+    }
+    // ICU's simple upper-case mapping of `c` (at or above 0x80), kept only when it is a scalar
+    // value of the same UTF-16 width, as names_equal_ci compares.
+    qv::u32 upper(qv::u32 c);
+
+  private:
+    struct slot {
+        qv::u32 code_point;
+        qv::u32 upper;
+    };
+    slot slots_[256];
+};
+
+// Hash of a text's case-insensitive spelling, fed in pieces: texts that names_equal_ci finds
+// equal always hash alike, also when fed piece by piece. Each code point counts in its folded
+// form: an ASCII one lower-cased, any other through the same width-keeping upper-case mapping
+// and marked, so that it never meets an ASCII code point (the long s stays apart from s).
+// `/` and `\` count alike, so that a path with either at the joint of an entry's directory and
+// name hashes as the entry's full path does. A surrogate pair is decoded only when both halves
+// lie in one piece; callers cut pieces only next to a separator.
+class folded_hash {
+  public:
+    void feed(utf16_span text, upper_cache& uppers);
+    void feed_separator();
+    // A well-mixed 32-bit tag of everything fed so far.
+    qv::u32 tag() const;
+
+  private:
+    // The folded form is a stream of 16-bit symbols (an ASCII unit is one symbol below 0x80; any
+    // other code point is two, the first at or above 0x8000), packed four to a word so that the
+    // state takes one multiply per four symbols, wherever the pieces were cut.
+    struct packer;
+
+    qv::u64 state_ = 0xCBF29CE484222325ull;
+    qv::u64 word_ = 0;
+    qv::u32 filled_ = 0;  // symbols in word_
+    qv::u32 words_ = 0;   // words mixed into state_
+};
+
+// Tags of one directory path and of the full paths of its entries.
+struct dir_tags {
+    qv::u32 dir;          // of the path itself
+    folded_hash entries;  // the path and its added separator: feed a name, then take the tag
+};
+dir_tags tags_of_dir(utf16_span dir, upper_cache& uppers);
+qv::u32 full_path_tag(utf16_span dir, utf16_span name, upper_cache& uppers);
+qv::u32 path_tag(utf16_span path, upper_cache& uppers);
 
 }  // namespace quorven::search_core
