@@ -117,10 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::check_counts(store, model);
     check(fuzz::seal(store) == 0, "seal failed");
     fuzz::check_counts(store, model);
-    std::u16string query = !model.entries().empty() && in.chance(200)
-                               ? fuzz::window_of(in, in.pick(model.entries()).name)
-                               : fuzz::text(in, 3);
-    fuzz::check_query(store, model, query, 1 + in.below(8));
+    fuzz::check_a_query(in, store, model, 8);
     quorven_search_core_destroy_v1(store);
     return 0;
 }

@@ -2,19 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+
+#include "blank_record.h"
 
 namespace fuzz {
 namespace {
 
-template <typename Record>
-Record blank() {
-    Record r;
-    std::memset(&r, 0, sizeof r);
-    r.size = sizeof r;
-    r.version = 1;
-    return r;
-}
+using test::blank_record;
 
 // Cuts `s` at a unit boundary chosen by the input; a lone half of a pair may remain.
 std::u16string raw_units(input& in, uint32_t max_units) {
@@ -71,21 +65,21 @@ std::u16string window_of(input& in, const std::u16string& s) {
 }
 
 quorven_search_core_handle new_store() {
-    auto request = blank<quorven_search_core_create_request_v1>();
-    auto result = blank<quorven_search_core_create_result_v1>();
+    auto request = blank_record<quorven_search_core_create_request_v1>();
+    auto result = blank_record<quorven_search_core_create_result_v1>();
     check(quorven_search_core_create_v1(&request, &result) == 0, "create failed");
     return QUORVEN_SC_HANDLE_FROM_U64(result.handle);
 }
 
 uint32_t seal(quorven_search_core_handle store) {
-    auto result = blank<quorven_search_core_seal_result_v1>();
+    auto result = blank_record<quorven_search_core_seal_result_v1>();
     uint32_t status = quorven_search_core_seal_v1(store, &result);
     check(status == result.status, "seal's status differs from its result's");
     return status;
 }
 
 quorven_search_core_stats_result_v1 stats(quorven_search_core_handle store) {
-    auto result = blank<quorven_search_core_stats_result_v1>();
+    auto result = blank_record<quorven_search_core_stats_result_v1>();
     check(quorven_search_core_stats_v1(store, &result) == 0, "stats failed");
     return result;
 }
@@ -102,13 +96,13 @@ void check_query(quorven_search_core_handle store, const reference::model& model
         return;
     }
     std::vector<quorven_search_core_hit_v1> hits(max_hits);
-    auto request = blank<quorven_search_core_query_request_v1>();
+    auto request = blank_record<quorven_search_core_query_request_v1>();
     request.query = QUORVEN_SC_PTR_TO_U64(query.data());
     request.query_units = static_cast<uint32_t>(query.size());
     request.max_hits = max_hits;
     request.hits = QUORVEN_SC_PTR_TO_U64(hits.data());
     request.hit_capacity = max_hits;
-    auto result = blank<quorven_search_core_query_result_v1>();
+    auto result = blank_record<quorven_search_core_query_result_v1>();
     check(quorven_search_core_query_v1(store, &request, &result) == 0, "query failed");
     reference::query_answer expected = model.query(query, max_hits);
     check(result.scanned == expected.scanned, "query: scanned differs");
@@ -122,6 +116,14 @@ void check_query(quorven_search_core_handle store, const reference::model& model
     }
 }
 
+void check_a_query(input& in, quorven_search_core_handle store, const reference::model& model,
+                   uint32_t max_hits) {
+    std::u16string query = !model.entries().empty() && in.chance(200)
+                               ? window_of(in, in.pick(model.entries()).name)
+                               : text(in, 3);
+    check_query(store, model, query, 1 + in.below(max_hits));
+}
+
 void check_projections(quorven_search_core_handle store, const reference::model& model,
                        uint32_t max_rows) {
     for (uint32_t mode : {QUORVEN_SC_PROJECT_RECENT_FILES, QUORVEN_SC_PROJECT_FOLDERS}) {
@@ -132,14 +134,14 @@ void check_projections(quorven_search_core_handle store, const reference::model&
         }
         std::vector<quorven_search_core_row_v1> rows(max_rows);
         std::u16string text(all.size(), u'\0');
-        auto request = blank<quorven_search_core_project_request_v1>();
+        auto request = blank_record<quorven_search_core_project_request_v1>();
         request.mode = mode;
         request.max_rows = max_rows;
         request.rows = QUORVEN_SC_PTR_TO_U64(rows.data());
         request.row_capacity = max_rows;
         request.text = QUORVEN_SC_PTR_TO_U64(text.data());
         request.text_capacity = static_cast<uint32_t>(text.size());
-        auto result = blank<quorven_search_core_project_result_v1>();
+        auto result = blank_record<quorven_search_core_project_result_v1>();
         check(quorven_search_core_project_v1(store, &request, &result) == 0, "project failed");
         check(result.row_count == expected.size(), "project: row count differs");
         check(result.live_count == model.live_count(), "project: live count differs");

@@ -43,6 +43,10 @@ void check_counts(quorven_search_core_handle store, const reference::model& mode
 // One query through the export against the model: status, counts, hits in order, text size.
 void check_query(quorven_search_core_handle store, const reference::model& model,
                  const std::u16string& query, uint32_t max_hits);
+// The same for a query chosen by the input: mostly a run of a stored name, with up to
+// `max_hits` hits.
+void check_a_query(input& in, quorven_search_core_handle store, const reference::model& model,
+                   uint32_t max_hits);
 // Both projections against the model.
 void check_projections(quorven_search_core_handle store, const reference::model& model,
                        uint32_t max_rows);

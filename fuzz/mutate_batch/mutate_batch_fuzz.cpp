@@ -262,10 +262,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // After a refused batch these show that nothing changed.
         fuzz::check_counts(store, model);
         fuzz::check_projections(store, model, 1 + in.below(16));
-        std::u16string query = !model.entries().empty() && in.chance(200)
-                                   ? fuzz::window_of(in, in.pick(model.entries()).name)
-                                   : fuzz::text(in, 3);
-        fuzz::check_query(store, model, query, 1 + in.below(16));
+        fuzz::check_a_query(in, store, model, 16);
     }
     quorven_search_core_destroy_v1(store);
     return 0;

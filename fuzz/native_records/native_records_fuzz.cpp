@@ -26,7 +26,6 @@
 #include "native_exports.h"
 #include "quorven/native.h"
 #include "win_standin/script.h"
-#include "win_standin/shell_link_script.h"
 
 namespace {
 
@@ -218,8 +217,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const native_test::native_export& e = exports[in.below(static_cast<uint32_t>(exports.size()))];
     standin::reset();
     if (in.chance(200)) {
-        standin::put_link_file(known_link, {u"C:\\Tools\\editor.exe", u"Editor", u"--new",
-                                            u"C:\\Users\\ada", u"C:\\Icons\\editor.ico", 1});
+        standin::put_link_file(known_link, native_test::sample_link_file());
     }
     fuzzed_request request(in, e);
     std::vector<uint8_t> result(e.result_size);

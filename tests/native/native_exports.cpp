@@ -5,7 +5,6 @@
 
 #include "host_records.h"
 #include "quorven/native.h"
-#include "win_standin/shell_link_script.h"
 
 namespace native_test {
 namespace {
@@ -38,16 +37,8 @@ void put_u32(prepared_call& call, uint32_t offset, uint32_t value) {
     put_record(call.request, offset, value);
 }
 
-// A shortcut file with a value in each of its five fields.
 void put_sample_link() {
-    standin::link_file file;
-    file.target = u"%ProgramFiles%\\Editor\\editor.exe";
-    file.description = u"Text editor";
-    file.arguments = u"--new-window";
-    file.working_directory = u"C:\\Users\\ada";
-    file.icon_path = u"C:\\Icons\\editor.ico";
-    file.icon_index = 3;
-    standin::put_link_file(link_path, file);
+    standin::put_link_file(link_path, sample_link_file());
 }
 
 // The checked fields of a quorven_shortcut_request_v2 read request that lies at `base`.
@@ -77,6 +68,17 @@ void fill_read_request(prepared_call& call, uint32_t base, uint32_t mode) {
 const std::vector<uint32_t> read_result_steps = {20, 24, 28, 32, 56, 60, 64, 68, 72};
 
 }  // namespace
+
+standin::link_file sample_link_file() {
+    standin::link_file file;
+    file.target = u"%ProgramFiles%\\Editor\\editor.exe";
+    file.description = u"Text editor";
+    file.arguments = u"--new-window";
+    file.working_directory = u"C:\\Users\\ada";
+    file.icon_path = u"C:\\Icons\\editor.ico";
+    file.icon_index = 3;
+    return file;
+}
 
 void prepared_call::put_string(uint32_t offset, const std::u16string& text) {
     texts.push_back(std::make_unique<std::u16string>(text));

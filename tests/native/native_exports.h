@@ -10,7 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "win_standin/shell_link_script.h"
+
 namespace native_test {
+
+// A shortcut file with a value in each of its five fields.
+standin::link_file sample_link_file();
 
 // A field of a request record whose rule holds for any export.
 struct request_field {
