@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host_records.h"
+#include "native_exports.h"
 #include "quorven/native.h"
 #include "win_standin/script.h"
 #include "win_standin/shell_link_script.h"
@@ -114,16 +115,7 @@ class native_fixture : public ::testing::Test {
         standin::put_link_file(path, file);
     }
 
-    static standin::link_file sample_link() {
-        standin::link_file file;
-        file.target = u"%ProgramFiles%\\Editor\\editor.exe";
-        file.description = u"Text editor";
-        file.arguments = u"--new-window";
-        file.working_directory = u"C:\\Users\\ada";
-        file.icon_path = u"C:\\Icons\\editor.ico";
-        file.icon_index = 3;
-        return file;
-    }
+    static standin::link_file sample_link() { return sample_link_file(); }
 
     int depth_before_ = 0;
 };

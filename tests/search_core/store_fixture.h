@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "blank_record.h"
 #include "quorven/search_core.h"
 
 namespace test {
@@ -62,15 +63,6 @@ class batch {
     std::u16string text_;
     std::vector<quorven_search_core_entry_input_v1> records_;
 };
-
-template <typename Record>
-Record blank_record() {
-    Record r;
-    std::memset(&r, 0, sizeof r);
-    r.size = sizeof r;
-    r.version = 1;
-    return r;
-}
 
 inline quorven_search_core_handle create_store(uint32_t initial_entries = 0,
                                                uint32_t initial_name_units = 0) {
