@@ -1,5 +1,7 @@
 #include "bench_support.h"
 
+#include "lib/store.h"
+
 #include <time.h>
 
 #include <cstdio>
@@ -11,6 +13,23 @@ double now_seconds(clock_kind kind) {
     timespec t{};
     clock_gettime(kind == clock_kind::thread_cpu ? CLOCK_THREAD_CPUTIME_ID : CLOCK_MONOTONIC, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Every live entry's record and every unit of its name, read once.
+uint64_t streaming_pass(const quorven::search_core::search_core& core) {
+    uint64_t sum = 0;
+    const uint16_t* pool = core.name_pool.data();
+    for (const auto& entry : core.entries) {
+        if (entry.deleted != 0) {
+            continue;
+        }
+        const uint16_t* name = pool + entry.name_offset;
+        for (uint32_t i = 0; i < entry.name_length; ++i) {
+            sum += name[i];
+        }
+        sum ^= static_cast<uint64_t>(entry.timestamp);
+    }
+    return sum;
 }
 
 void require(bool ok, const char* what) {

@@ -11,6 +11,10 @@
 #include "path_corpus.h"
 #include "quorven/search_core.h"
 
+namespace quorven::search_core {
+struct search_core;
+}
+
 namespace bench {
 
 template <typename Record>
@@ -20,6 +24,10 @@ Record blank() {
     r.version = 1;
     return r;
 }
+
+// The memory-bound floor of any scan: every live entry's record and every unit of its name,
+// read once.
+uint64_t streaming_pass(const quorven::search_core::search_core& core);
 
 // Ends the program with a message when a setup step fails.
 void require(bool ok, const char* what);

@@ -15,14 +15,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "lib/store.h"
 #include "path_corpus.h"
 #include "quorven/search_core.h"
@@ -37,25 +36,12 @@ constexpr uint32_t batch_records = QUORVEN_SC_MUTATION_BATCH_MAX;
 constexpr uint32_t tree_entries = 10000;
 constexpr uint64_t utc_kind = uint64_t{1} << 62;
 
-template <typename Record>
-Record blank() {
-    Record r{};
-    r.size = sizeof r;
-    r.version = 1;
-    return r;
-}
-
-void require(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "benchmark setup failed: %s\n", what);
-        std::exit(1);
-    }
-}
+using bench::blank;
+using bench::require;
+using bench::streaming_pass;
 
 double cpu_seconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+    return bench::now_seconds(bench::clock_kind::thread_cpu);
 }
 
 double seconds_since(double start) {
@@ -78,23 +64,6 @@ std::u16string full_path(const std::u16string& dir, const std::u16string& name) 
     }
     bool separated = dir.back() == u'\\' || dir.back() == u'/';
     return separated ? dir + name : dir + u"\\" + name;
-}
-
-// The memory-bound floor: every live entry's record and every unit of its name, read once.
-uint64_t streaming_pass(const quorven::search_core::search_core& core) {
-    uint64_t sum = 0;
-    const uint16_t* pool = core.name_pool.data();
-    for (const auto& entry : core.entries) {
-        if (entry.deleted != 0) {
-            continue;
-        }
-        const uint16_t* name = pool + entry.name_offset;
-        for (uint32_t i = 0; i < entry.name_length; ++i) {
-            sum += name[i];
-        }
-        sum ^= static_cast<uint64_t>(entry.timestamp);
-    }
-    return sum;
 }
 
 double median_pass_seconds(quorven_search_core_handle handle) {

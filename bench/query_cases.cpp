@@ -15,23 +15,6 @@ namespace {
 constexpr uint32_t max_hits = 100;
 constexpr int query_runs = 15;
 
-// Every live entry's record and every unit of its name, read once.
-uint64_t streaming_pass(const quorven::search_core::search_core& core) {
-    uint64_t sum = 0;
-    const uint16_t* pool = core.name_pool.data();
-    for (const auto& entry : core.entries) {
-        if (entry.deleted != 0) {
-            continue;
-        }
-        const uint16_t* name = pool + entry.name_offset;
-        for (uint32_t i = 0; i < entry.name_length; ++i) {
-            sum += name[i];
-        }
-        sum ^= static_cast<uint64_t>(entry.timestamp);
-    }
-    return sum;
-}
-
 std::string utf8_of(const std::u16string& text) {
     std::string out;
     for (char16_t u : text) {
