@@ -5,6 +5,7 @@
 
 #include "host_records.h"
 #include "quorven/native.h"
+#include "win_standin/shell_automation_script.h"
 
 namespace native_test {
 namespace {
@@ -66,6 +67,25 @@ void fill_read_request(prepared_call& call, uint32_t base, uint32_t mode) {
 }
 
 const std::vector<uint32_t> read_result_steps = {20, 24, 28, 32, 56, 60, 64, 68, 72};
+
+// The checked fields of the v1 requests with a mode and two strings at 16 and 32.
+std::vector<request_field> v1_request_fields(std::vector<uint32_t> modes, kind strings,
+                                             uint32_t reserved_offset) {
+    return {{kind::u32_one_of, 8, 0, std::move(modes)},
+            {kind::zero, 12, 4},
+            {strings, 16},
+            {strings, 32},
+            {kind::zero, reserved_offset, 32}};
+}
+
+// A Recycle Bin item as the shell lists it, deleted from `folder`.
+standin::shell_item deleted_item(const std::u16string& name, const std::u16string& folder) {
+    standin::shell_item item;
+    item.name = name;
+    item.path = u"C:\\$Recycle.Bin\\S-1-5-21\\$R" + name;
+    item.properties[u"System.Recycle.DeletedFrom"] = standin::text_property(folder);
+    return item;
+}
 
 }  // namespace
 
@@ -175,6 +195,101 @@ const std::vector<native_export>& native_exports() {
              call.put_string(64, u"--new-window");
              call.put_string(80, u"C:\\Users\\ada");
              call.put_string(96, u"C:\\Icons\\editor.ico");
+         }},
+        {"quorven_explorer_shell_launch_v1",
+         QUORVEN_EXPLORER_SHELL_LAUNCH_REQUEST_V1_SIZE,
+         QUORVEN_NATIVE_V1_RECORD_VERSION,
+         QUORVEN_EXPLORER_SHELL_LAUNCH_RESULT_V1_SIZE,
+         QUORVEN_NATIVE_V1_RECORD_VERSION,
+         {{kind::zero, 8, 8},
+          {kind::required_string, 16},
+          {kind::optional_string, 32},
+          {kind::required_string, 48},
+          {kind::zero, 64, 32}},
+         {20, 24, 28, 32, 36, 40, 44},
+         untyped<quorven_explorer_shell_launch_request_v1, quorven_explorer_shell_launch_result_v1,
+                 quorven_explorer_shell_launch_v1>,
+         [](prepared_call& call) {
+             start(call, QUORVEN_EXPLORER_SHELL_LAUNCH_REQUEST_V1_SIZE,
+                   QUORVEN_EXPLORER_SHELL_LAUNCH_RESULT_V1_SIZE, QUORVEN_NATIVE_V1_RECORD_VERSION);
+             call.put_string(16, u"C:\\Tools\\editor.exe");
+             call.put_string(32, u"C:\\Work");
+             call.put_string(48, u"open");
+         }},
+        // Restoring the one item of three that matches: every step, and the scan past the others.
+        {"quorven_recycle_bin_v1",
+         QUORVEN_RECYCLE_BIN_REQUEST_V1_SIZE,
+         QUORVEN_NATIVE_V1_RECORD_VERSION,
+         QUORVEN_RECYCLE_BIN_RESULT_V1_SIZE,
+         QUORVEN_NATIVE_V1_RECORD_VERSION,
+         v1_request_fields({QUORVEN_RECYCLE_BIN_MODE_COUNT, QUORVEN_RECYCLE_BIN_MODE_RESTORE},
+                           kind::required_string, 48),
+         {20, 24, 28, 32, 36, 40, 44, 48},
+         untyped<quorven_recycle_bin_request_v1, quorven_recycle_bin_result_v1,
+                 quorven_recycle_bin_v1>,
+         [](prepared_call& call) {
+             standin::put_numbered_folder(10, {deleted_item(u"report.txt", u"C:\\Other"),
+                                               deleted_item(u"notes.txt", u"C:\\Data"),
+                                               deleted_item(u"report.txt", u"C:\\Data")});
+             start(call, QUORVEN_RECYCLE_BIN_REQUEST_V1_SIZE, QUORVEN_RECYCLE_BIN_RESULT_V1_SIZE,
+                   QUORVEN_NATIVE_V1_RECORD_VERSION);
+             put_u32(call, 8, QUORVEN_RECYCLE_BIN_MODE_RESTORE);
+             call.put_string(16, u"C:\\Data");
+             call.put_string(32, u"report.txt");
+         }},
+        // Unpinning a path an empty Quick Access does not list goes through the parent folder:
+        // every step but the path and pinned-state ones.
+        {"quorven_quick_access_v1",
+         QUORVEN_QUICK_ACCESS_REQUEST_V1_SIZE,
+         QUORVEN_NATIVE_V1_RECORD_VERSION,
+         QUORVEN_QUICK_ACCESS_RESULT_V1_SIZE,
+         QUORVEN_NATIVE_V1_RECORD_VERSION,
+         {{kind::u32_one_of,
+           8,
+           0,
+           {QUORVEN_QUICK_ACCESS_MODE_QUERY, QUORVEN_QUICK_ACCESS_MODE_PIN,
+            QUORVEN_QUICK_ACCESS_MODE_UNPIN}},
+          {kind::zero, 12, 4},
+          {kind::required_string, 16},
+          {kind::optional_string, 32},
+          {kind::optional_string, 48},
+          {kind::zero, 64, 32}},
+         {20, 24, 28, 32, 36, 40, 44, 48, 52, 56},
+         untyped<quorven_quick_access_request_v1, quorven_quick_access_result_v1,
+                 quorven_quick_access_v1>,
+         [](prepared_call& call) {
+             standin::put_named_folder(u"shell:::{679F85CB-0220-4080-B29B-5540CC05AAB6}", {});
+             standin::shell_item reports;
+             reports.name = u"Reports";
+             reports.path = u"C:\\Data\\Reports";
+             standin::put_named_folder(u"C:\\Data", {reports});
+             start(call, QUORVEN_QUICK_ACCESS_REQUEST_V1_SIZE, QUORVEN_QUICK_ACCESS_RESULT_V1_SIZE,
+                   QUORVEN_NATIVE_V1_RECORD_VERSION);
+             put_u32(call, 8, QUORVEN_QUICK_ACCESS_MODE_UNPIN);
+             call.put_string(16, u"C:\\Data\\Reports");
+             call.put_string(32, u"C:\\Data");
+             call.put_string(48, u"Reports");
+         }},
+        // Setting the device volume. The session steps are left to music_volume_test: a session
+        // whose calls fail is skipped, which is no failure of the call.
+        {"quorven_music_volume_v1",
+         QUORVEN_MUSIC_VOLUME_REQUEST_V1_SIZE,
+         QUORVEN_NATIVE_V1_RECORD_VERSION,
+         QUORVEN_MUSIC_VOLUME_RESULT_V1_SIZE,
+         QUORVEN_NATIVE_V1_RECORD_VERSION,
+         v1_request_fields(
+             {QUORVEN_MUSIC_VOLUME_MODE_READ_BOTH, QUORVEN_MUSIC_VOLUME_MODE_READ_DEVICE,
+              QUORVEN_MUSIC_VOLUME_MODE_SET_DEVICE, QUORVEN_MUSIC_VOLUME_MODE_SET_APPLICATION},
+             kind::optional_string, 56),
+         {24, 28, 32, 36, 40},
+         untyped<quorven_music_volume_request_v1, quorven_music_volume_result_v1,
+                 quorven_music_volume_v1>,
+         [](prepared_call& call) {
+             start(call, QUORVEN_MUSIC_VOLUME_REQUEST_V1_SIZE, QUORVEN_MUSIC_VOLUME_RESULT_V1_SIZE,
+                   QUORVEN_NATIVE_V1_RECORD_VERSION);
+             put_u32(call, 8, QUORVEN_MUSIC_VOLUME_MODE_SET_DEVICE);
+             const double level = 0.5;
+             put_record(call.request, 48, level);
          }},
     };
     return all;
