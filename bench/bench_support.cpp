@@ -39,26 +39,28 @@ void require(bool ok, const char* what) {
     }
 }
 
-quorven_search_core_handle build_store(const corpus& c) {
-    // All directories first, then all names; the records point into this one text.
-    std::u16string text;
-    std::vector<uint32_t> dir_offsets;
-    for (const auto& dir : c.dirs) {
-        dir_offsets.push_back(static_cast<uint32_t>(text.size()));
-        text += dir;
+batch_input::batch_input(const std::vector<corpus>& parts) {
+    for (const corpus& c : parts) {
+        std::vector<uint32_t> dir_offsets;
+        for (const auto& dir : c.dirs) {
+            dir_offsets.push_back(static_cast<uint32_t>(text.size()));
+            text += dir;
+        }
+        for (const auto& e : c.entries) {
+            quorven_search_core_entry_input_v1 r{};
+            r.dir_offset = dir_offsets[e.dir];
+            r.dir_length = static_cast<uint32_t>(c.dirs[e.dir].size());
+            r.name_offset = static_cast<uint32_t>(text.size());
+            r.name_length = static_cast<uint32_t>(e.name.size());
+            r.timestamp = e.timestamp;
+            r.is_folder = e.is_folder;
+            text += e.name;
+            records.push_back(r);
+        }
     }
-    std::vector<quorven_search_core_entry_input_v1> records;
-    for (const auto& e : c.entries) {
-        quorven_search_core_entry_input_v1 r{};
-        r.dir_offset = dir_offsets[e.dir];
-        r.dir_length = static_cast<uint32_t>(c.dirs[e.dir].size());
-        r.name_offset = static_cast<uint32_t>(text.size());
-        r.name_length = static_cast<uint32_t>(e.name.size());
-        r.timestamp = e.timestamp;
-        r.is_folder = e.is_folder;
-        text += e.name;
-        records.push_back(r);
-    }
+}
+
+quorven_search_core_handle batch_input::load() const {
     auto create = blank<quorven_search_core_create_request_v1>();
     create.initial_entries = static_cast<uint32_t>(records.size());
     auto created = blank<quorven_search_core_create_result_v1>();
@@ -71,6 +73,11 @@ quorven_search_core_handle build_store(const corpus& c) {
     add.text_units = static_cast<uint32_t>(text.size());
     auto added = blank<quorven_search_core_add_batch_result_v1>();
     require(quorven_search_core_add_batch_v1(handle, &add, &added) == 0, "add_batch");
+    return handle;
+}
+
+quorven_search_core_handle build_store(const corpus& c) {
+    quorven_search_core_handle handle = batch_input({c}).load();
     auto sealed = blank<quorven_search_core_seal_result_v1>();
     require(quorven_search_core_seal_v1(handle, &sealed) == 0, "seal");
     return handle;

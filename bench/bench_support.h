@@ -32,6 +32,17 @@ uint64_t streaming_pass(const quorven::search_core::search_core& core);
 // Ends the program with a message when a setup step fails.
 void require(bool ok, const char* what);
 
+// add_batch input for the entries of `parts`: all directories first, then all names, in one
+// text the records point into.
+struct batch_input {
+    std::u16string text;
+    std::vector<quorven_search_core_entry_input_v1> records;
+
+    explicit batch_input(const std::vector<corpus>& parts);
+    // A new store holding every record, fed through one add_batch, not sealed.
+    quorven_search_core_handle load() const;
+};
+
 // A sealed store holding every entry of `c`, fed through add_batch.
 quorven_search_core_handle build_store(const corpus& c);
 

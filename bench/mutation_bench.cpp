@@ -140,49 +140,6 @@ struct entry_text {
     uint64_t timestamp;
 };
 
-// add_batch input: all directories first, then all names.
-struct ingest_input {
-    std::u16string text;
-    std::vector<quorven_search_core_entry_input_v1> records;
-
-    explicit ingest_input(const std::vector<bench::corpus>& parts) {
-        for (const bench::corpus& c : parts) {
-            std::vector<uint32_t> dir_offsets;
-            for (const auto& dir : c.dirs) {
-                dir_offsets.push_back(static_cast<uint32_t>(text.size()));
-                text += dir;
-            }
-            for (const auto& e : c.entries) {
-                quorven_search_core_entry_input_v1 r{};
-                r.dir_offset = dir_offsets[e.dir];
-                r.dir_length = static_cast<uint32_t>(c.dirs[e.dir].size());
-                r.name_offset = static_cast<uint32_t>(text.size());
-                r.name_length = static_cast<uint32_t>(e.name.size());
-                r.timestamp = e.timestamp;
-                r.is_folder = e.is_folder;
-                text += e.name;
-                records.push_back(r);
-            }
-        }
-    }
-
-    quorven_search_core_handle load() const {
-        auto create = blank<quorven_search_core_create_request_v1>();
-        create.initial_entries = static_cast<uint32_t>(records.size());
-        auto created = blank<quorven_search_core_create_result_v1>();
-        require(quorven_search_core_create_v1(&create, &created) == 0, "create");
-        auto handle = QUORVEN_SC_HANDLE_FROM_U64(created.handle);
-        auto add = blank<quorven_search_core_add_batch_request_v1>();
-        add.records = QUORVEN_SC_PTR_TO_U64(records.data());
-        add.record_count = static_cast<uint32_t>(records.size());
-        add.text = QUORVEN_SC_PTR_TO_U64(text.data());
-        add.text_units = static_cast<uint32_t>(text.size());
-        auto added = blank<quorven_search_core_add_batch_result_v1>();
-        require(quorven_search_core_add_batch_v1(handle, &add, &added) == 0, "add_batch");
-        return handle;
-    }
-};
-
 // A sealed store of the corpus, and the paths the rows work on.
 struct store_under_test {
     quorven_search_core_handle handle = nullptr;
@@ -263,7 +220,7 @@ store_under_test& store_for(script kind) {
         return s;
     }
     bench::corpus c = bench::make_corpus(kind, entry_count, folder_count, 20240611);
-    s.handle = ingest_input({c}).load();
+    s.handle = bench::batch_input({c}).load();
     auto sealed = blank<quorven_search_core_seal_result_v1>();
     require(quorven_search_core_seal_v1(s.handle, &sealed) == 0, "seal");
     s.dirs = c.dirs;
@@ -414,7 +371,7 @@ void BM_OneRemove(benchmark::State& state, script kind, const std::string& name)
 // add_batch of half ASCII, half non-Latin trees into a fresh store, against allocating and
 // copying the same records and text.
 void BM_AddBatch(benchmark::State& state, const std::string& name) {
-    static const ingest_input input({
+    static const bench::batch_input input({
         bench::make_corpus(script::mostly_ascii, entry_count / 2, folder_count / 2, 7),
         bench::make_corpus(script::mostly_non_latin, entry_count / 2, folder_count / 2, 8),
     });
