@@ -54,8 +54,11 @@ function(quorven_version_resource target description)
     set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
     set(res ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.res)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+    # Relative names: llvm-rc reads any argument that begins with '/' as an option, so an
+    # absolute input path such as /check/... parses as the codepage option /C.
     add_custom_command(OUTPUT ${res}
-        COMMAND ${QUORVEN_RC} /nologo /FO ${res} ${rc}
+        COMMAND ${QUORVEN_RC} /nologo /FO ${target}_version.res ${target}_version.rc
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
         DEPENDS ${rc} VERBATIM)
     add_custom_target(${target}_version_gen DEPENDS ${res})
     add_dependencies(${target} ${target}_version_gen)
