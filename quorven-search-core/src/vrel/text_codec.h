@@ -1,6 +1,6 @@
-// Texts between the file's UTF-8 and the store's UTF-16. Pure-ASCII texts take a direct path,
-// eight units at a time, that gives the same result as ICU; everything else goes through ICU's
-// strict conversions. Both directions convert straight into their destination.
+// Texts between the file's UTF-8 and the store's UTF-16, converted in one pass straight into
+// their destination (utf_transcode.h); ICU's strict conversions judge any text that pass
+// refuses, so what counts as ill-formed is ICU's rule throughout.
 #pragma once
 
 #include "lib/store.h"
@@ -10,17 +10,21 @@
 
 namespace quorven::search_core::vrel {
 
+// What a text's conversion may touch past its end (utf_transcode.h): bytes read after the last
+// byte of the input, units written after the last unit of the room.
+inline constexpr qv::u32 conversion_padding = 8;
+
 // Appends `count` bytes of UTF-8 from the file to `pool` as UTF-16, and gives their place in
-// the pool. invalid_data (9) for ill-formed UTF-8 or a pool that would pass its limit,
-// out_of_memory (6) when the pool cannot grow. An empty text yields a span of length 0 at the
-// pool's end.
+// the pool. The bytes are followed by `conversion_padding` more that may be read (the reader's
+// buffers hold them); room for as many units past the text in the pool's capacity speeds it up.
+// invalid_data (9) for ill-formed UTF-8 or a pool that would pass its limit, out_of_memory (6) when
+// the pool cannot grow. An empty text yields a span of length 0 at the pool's end.
 qv::u32 append_as_utf16(const qv::u8* bytes, qv::u32 count, qv::array<qv::u16>& pool,
                         dir_span* placed);
 
 // UTF-8 form of a store text, measured before it is written so that its length can precede it.
 struct utf8_plan {
     qv::u64 bytes;
-    bool ascii;
 };
 // invalid_data (9) when the text holds an unpaired surrogate.
 qv::u32 plan_utf8(utf16_span text, utf8_plan* plan);
