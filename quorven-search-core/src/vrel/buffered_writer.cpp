@@ -58,18 +58,30 @@ u32 buffered_writer::commit(usize count) {
     return file::write_all(file_, scratch_.data(), count);
 }
 
+usize buffered_writer::encode_varint(u32 value, u8* to) {
+    usize count = 0;
+    while (value >= 0x80) {
+        to[count++] = static_cast<u8>(value | 0x80);
+        value >>= 7;
+    }
+    to[count++] = static_cast<u8>(value);
+    return count;
+}
+
+usize buffered_writer::varint_length(u32 value) {
+    usize count = 1;
+    for (; value >= 0x80; value >>= 7) {
+        ++count;
+    }
+    return count;
+}
+
 u32 buffered_writer::put_varint(u32 value) {
     u8* room = nullptr;
     if (u32 status = reserve(max_varint_bytes, &room)) {
         return status;
     }
-    usize count = 0;
-    while (value >= 0x80) {
-        room[count++] = static_cast<u8>(value | 0x80);
-        value >>= 7;
-    }
-    room[count++] = static_cast<u8>(value);
-    return commit(count);
+    return commit(encode_varint(value, room));
 }
 
 }  // namespace quorven::search_core::vrel

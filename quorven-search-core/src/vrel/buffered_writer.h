@@ -24,6 +24,9 @@ class buffered_writer {
     qv::u32 put_u64(qv::u64 value) { return put_little_endian(value); }
     // Unsigned LEB128: low 7 bits first, 0x80 on every byte but the last.
     qv::u32 put_varint(qv::u32 value);
+    // The same into `to`; returns the bytes written, varint_length(value).
+    static qv::usize encode_varint(qv::u32 value, qv::u8* to);
+    static qv::usize varint_length(qv::u32 value);
 
     // Room for `count` bytes, written by the caller and then committed; for runs longer than
     // the buffer, a scratch array that commit writes straight to the file.
