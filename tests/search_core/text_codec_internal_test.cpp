@@ -35,13 +35,12 @@ TEST(TextCodec, DecodingAgreesWithIcu) {
         uint32_t icu_length = 0;
         bool icu_ok = sc::icu::utf8_to_utf16(bytes.data(), count, icu_units.data(), count + 1,
                                              &icu_length) == sc::icu::conversion::done;
-        // Once with room reserved (converted in place), once without (measured, then grown).
-        for (bool reserved : {true, false}) {
+        // With room reserved for the text and its padding (converted in place, inline), for the
+        // text alone (in place, out of line), and without (measured, then grown).
+        for (uint32_t reserved : {count + sc::vrel::conversion_padding, count, 0u}) {
             qv::array<uint16_t> pool;
             ASSERT_TRUE(pool.push_back(0x5A));
-            if (reserved) {
-                ASSERT_TRUE(pool.reserve_exact(1 + count));
-            }
+            ASSERT_TRUE(pool.reserve_exact(1 + reserved));
             sc::dir_span placed = {};
             uint32_t status = sc::vrel::append_as_utf16(bytes.data(), count, pool, &placed);
             ASSERT_EQ(status, icu_ok ? sc::status_ok : sc::status_invalid_data) << round;

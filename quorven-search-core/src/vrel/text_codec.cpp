@@ -30,13 +30,9 @@ constexpr bool is_low_surrogate(u32 unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-bool pool_overflows(u32 offset, u32 units) {
-    return qv::add_saturating(u64{offset}, u64{units}) > max_pool_units;
-}
-
 }  // namespace
 
-u32 append_as_utf16(const u8* bytes, u32 count, qv::array<u16>& pool, dir_span* placed) {
+u32 append_as_utf16_judged(const u8* bytes, u32 count, qv::array<u16>& pool, dir_span* placed) {
     auto offset = static_cast<u32>(pool.size());
     qv::usize spare = pool.capacity() - pool.size();
     u32 units = count;

@@ -3,10 +3,12 @@
 // refuses, so what counts as ill-formed is ICU's rule throughout.
 #pragma once
 
+#include "lib/status.h"
 #include "lib/store.h"
 #include "lib/text.h"
 #include "qv/array.h"
 #include "qv/types.h"
+#include "vrel/utf_transcode.h"
 
 namespace quorven::search_core::vrel {
 
@@ -16,11 +18,34 @@ inline constexpr qv::u32 conversion_padding = 8;
 
 // Appends `count` bytes of UTF-8 from the file to `pool` as UTF-16, and gives their place in
 // the pool. The bytes are followed by `conversion_padding` more that may be read (the reader's
-// buffers hold them); room for as many units past the text in the pool's capacity speeds it up.
-// invalid_data (9) for ill-formed UTF-8 or a pool that would pass its limit, out_of_memory (6) when
-// the pool cannot grow. An empty text yields a span of length 0 at the pool's end.
-qv::u32 append_as_utf16(const qv::u8* bytes, qv::u32 count, qv::array<qv::u16>& pool,
-                        dir_span* placed);
+// buffers hold them). invalid_data (9) for ill-formed UTF-8 or a pool that would pass its
+// limit, out_of_memory (6) when the pool cannot grow. An empty text yields a span of length 0
+// at the pool's end.
+qv::u32 append_as_utf16_judged(const qv::u8* bytes, qv::u32 count, qv::array<qv::u16>& pool,
+                               dir_span* placed);
+
+inline bool pool_overflows(qv::u32 offset, qv::u32 units) {
+    return qv::add_saturating(qv::u64{offset}, qv::u64{units}) > max_pool_units;
+}
+
+// The same, inline for the common case of open, where the pool has room for the text and its
+// padding reserved and the direct conversion accepts the text; everything else goes to
+// append_as_utf16_judged.
+inline qv::u32 append_as_utf16(const qv::u8* bytes, qv::u32 count, qv::array<qv::u16>& pool,
+                               dir_span* placed) {
+    if (pool.capacity() - pool.size() >= qv::u64{count} + conversion_padding) {
+        auto offset = static_cast<qv::u32>(pool.size());
+        qv::u16* room = pool.extend_reserved(count);
+        qv::u32 units = 0;
+        if (decode_utf8_into(bytes, count, room, true, &units) && !pool_overflows(offset, units)) {
+            pool.truncate(offset + units);
+            *placed = {offset, units};
+            return status_ok;
+        }
+        pool.truncate(offset);
+    }
+    return append_as_utf16_judged(bytes, count, pool, placed);
+}
 
 // UTF-8 form of a store text, measured before it is written so that its length can precede it.
 struct utf8_plan {
