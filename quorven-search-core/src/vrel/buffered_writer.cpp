@@ -11,10 +11,17 @@ using qv::u8;
 using qv::usize;
 
 u32 buffered_writer::start() {
-    if (!buffer_.reserve_exact(buffer_bytes)) {
+    if (!buffer_.reserve_exact(2 * buffer_bytes)) {
         return status_out_of_memory;
     }
     return status_ok;
+}
+
+u32 buffered_writer::write_block() {
+    u32 status = file::write_all(file_, buffer(), buffer_bytes);
+    used_ -= buffer_bytes;
+    __builtin_memmove(buffer(), buffer() + buffer_bytes, used_);
+    return status;
 }
 
 u32 buffered_writer::drain() {
@@ -35,11 +42,7 @@ u32 buffered_writer::reserve(usize count, u8** room) {
         *room = scratch_.data();
         return status_ok;
     }
-    if (buffer_bytes - used_ < count) {
-        if (u32 status = drain()) {
-            return status;
-        }
-    }
+    // Fits: less than a block is held, and the buffer holds two.
     in_scratch_ = false;
     *room = buffer() + used_;
     return status_ok;
@@ -47,15 +50,23 @@ u32 buffered_writer::reserve(usize count, u8** room) {
 
 u32 buffered_writer::commit(usize count) {
     if (!in_scratch_) {
-        QV_CHECK(count <= buffer_bytes - used_);
+        QV_CHECK(count <= buffer_bytes);
         used_ += count;
-        return status_ok;
+        return used_ < buffer_bytes ? status_ok : write_block();
     }
     in_scratch_ = false;
-    if (u32 status = drain()) {
-        return status;
+    for (usize done = 0; done < count;) {
+        usize piece = count - done < buffer_bytes ? count - done : buffer_bytes;
+        qv::mem_copy(buffer() + used_, scratch_.data() + done, piece);
+        used_ += piece;
+        done += piece;
+        if (used_ >= buffer_bytes) {
+            if (u32 status = write_block()) {
+                return status;
+            }
+        }
     }
-    return file::write_all(file_, scratch_.data(), count);
+    return status_ok;
 }
 
 usize buffered_writer::encode_varint(u32 value, u8* to) {
