@@ -72,15 +72,20 @@ TEST(TextCodec, EncodingAgreesWithIcu) {
         uint32_t icu_length = 0;
         bool icu_ok = sc::icu::utf16_to_utf8(text.data(), length, icu_bytes.data(), length * 3 + 1,
                                              &icu_length) == sc::icu::conversion::done;
-        std::vector<uint8_t> ours(text.size() * 3 + 1);
-        uint64_t bytes = 0;
-        sc::utf16_span span = {text.data(), length};
-        ASSERT_EQ(sc::vrel::encode_utf8_unplanned(span, ours.data(), &bytes),
-                  icu_ok ? sc::status_ok : sc::status_invalid_data)
-            << round;
-        if (icu_ok) {
-            ASSERT_EQ(bytes, icu_length);
-            ASSERT_TRUE(std::equal(ours.begin(), ours.begin() + icu_length, icu_bytes.begin()));
+        // The memory holding the text ends with it, or leaves room to read past it.
+        text.resize(length + sc::vrel::conversion_padding, 0x41);
+        for (uint32_t readable : {length, length + sc::vrel::conversion_padding}) {
+            std::vector<uint8_t> ours(length * 3 + sc::vrel::conversion_padding);
+            uint64_t bytes = 0;
+            sc::utf16_span span = {text.data(), length};
+            ASSERT_EQ(
+                sc::vrel::encode_utf8_unplanned(span, text.data() + readable, ours.data(), &bytes),
+                icu_ok ? sc::status_ok : sc::status_invalid_data)
+                << round;
+            if (icu_ok) {
+                ASSERT_EQ(bytes, icu_length);
+                ASSERT_TRUE(std::equal(ours.begin(), ours.begin() + icu_length, icu_bytes.begin()));
+            }
         }
     }
 }

@@ -59,16 +59,22 @@ void expect_encoding_as_icu(const std::vector<uint16_t>& text) {
     uint32_t expected_bytes = 0;
     bool accepted = sc::icu::utf16_to_utf8(text.data(), count, expected.data(), count * 3 + 1,
                                            &expected_bytes) == sc::icu::conversion::done;
-    std::vector<uint8_t> out(count * 3 + padding, 0xEE);
-    uint64_t bytes = 0;
-    bool done = sc::vrel::encode_utf8_into(text.data(), count, out.data(), &bytes);
-    ASSERT_EQ(done, accepted);
-    if (accepted) {
+    // Padded with non-ASCII units after the text, and not.
+    std::vector<uint16_t> input(text);
+    input.insert(input.end(), padding, 0x434);
+    for (bool padded : {false, true}) {
+        std::vector<uint8_t> out(count * 3 + 2 * padding, 0xEE);
+        uint64_t bytes = 0;
+        bool done = sc::vrel::encode_utf8_into(input.data(), count, out.data(), padded, &bytes);
+        ASSERT_EQ(done, accepted);
+        if (!accepted) {
+            continue;
+        }
         ASSERT_EQ(bytes, expected_bytes);
         for (uint32_t i = 0; i < expected_bytes; ++i) {
             ASSERT_EQ(out[i], expected[i]) << "byte " << i;
         }
-        for (size_t i = count * 3; i < out.size(); ++i) {
+        for (size_t i = (padded ? expected_bytes + padding : count * 3); i < out.size(); ++i) {
             ASSERT_EQ(out[i], 0xEE) << "past the room at " << i;
         }
     }
@@ -153,7 +159,7 @@ TEST(UTF_TRANSCODE_SUITE, MixedTextsRoundTripAsIcu) {
         std::vector<uint8_t> bytes(text.size() * 3);
         uint64_t length = 0;
         if (sc::vrel::encode_utf8_into(text.data(), static_cast<uint32_t>(text.size()),
-                                       bytes.data(), &length)) {
+                                       bytes.data(), false, &length)) {
             bytes.resize(length);
             expect_decoding_as_icu(bytes);
             if (!bytes.empty()) {

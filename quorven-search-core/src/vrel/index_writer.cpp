@@ -15,6 +15,7 @@
 namespace quorven::search_core::vrel {
 namespace {
 
+using qv::u16;
 using qv::u32;
 using qv::u64;
 using qv::u8;
@@ -61,18 +62,18 @@ void put_u32_at(u8* at, u32 value) {
 // A directory record: its path's byte count as a varint, then the bytes. A path that surely
 // fits in the buffer is encoded straight into it in one pass, after room for the varint that
 // its unit count needs; the bytes move up in the rare case that their count needs more.
-u32 write_dir(buffered_writer& out, utf16_span path) {
+u32 write_dir(buffered_writer& out, utf16_span path, const u16* readable_end) {
     usize most = 0;
-    if (!fits_in_buffer(path, max_varint_bytes, &most)) {
+    if (!fits_in_buffer(path, max_varint_bytes + conversion_padding, &most)) {
         return write_planned_text(out, path, false, [&](u32 n) { return out.put_varint(n); });
     }
     u8* room = nullptr;
-    if (u32 status = out.reserve(most + max_varint_bytes, &room)) {
+    if (u32 status = out.reserve(most + max_varint_bytes + conversion_padding, &room)) {
         return status;
     }
     usize guess = buffered_writer::varint_length(path.length);
     u64 bytes = 0;
-    if (u32 status = encode_utf8_unplanned(path, room + guess, &bytes)) {
+    if (u32 status = encode_utf8_unplanned(path, readable_end, room + guess, &bytes)) {
         return status;
     }
     // It fits in the buffer, so far below the limit of a text's bytes.
@@ -90,9 +91,10 @@ constexpr usize entry_fixed_bytes = 4 + 4 + 1 + 8;
 
 // An entry record. One whose name surely fits in the buffer is encoded straight into it in one
 // pass, its name's byte count filled in afterwards.
-u32 write_entry(buffered_writer& out, u32 dir_id, utf16_span name, const entry_record& entry) {
+u32 write_entry(buffered_writer& out, u32 dir_id, utf16_span name, const u16* readable_end,
+                const entry_record& entry) {
     usize most = 0;
-    if (!fits_in_buffer(name, entry_fixed_bytes, &most)) {
+    if (!fits_in_buffer(name, entry_fixed_bytes + conversion_padding, &most)) {
         u32 status = out.put_u32(dir_id);
         if (status == status_ok) {
             status = write_planned_text(out, name, true, [&](u32 n) { return out.put_u32(n); });
@@ -103,11 +105,11 @@ u32 write_entry(buffered_writer& out, u32 dir_id, utf16_span name, const entry_r
         return status == status_ok ? out.put_u64(entry.time_binary) : status;
     }
     u8* room = nullptr;
-    if (u32 status = out.reserve(most + entry_fixed_bytes, &room)) {
+    if (u32 status = out.reserve(most + entry_fixed_bytes + conversion_padding, &room)) {
         return status;
     }
     u64 bytes = 0;
-    if (u32 status = encode_utf8_unplanned(name, room + 8, &bytes)) {
+    if (u32 status = encode_utf8_unplanned(name, readable_end, room + 8, &bytes)) {
         return status;
     }
     if (bytes == 0) {
@@ -130,11 +132,12 @@ u32 write_dirs(buffered_writer& out, const search_core& core, const dir_renumber
     if (u32 status = out.put_u32(static_cast<u32>(dir_count))) {
         return status;
     }
+    const u16* dir_pool_end = core.dir_pool.data() + core.dir_pool.capacity();
     for (usize i = 0; i < dir_count; ++i) {
         if (u32 status = poll.before_record(i)) {
             return status;
         }
-        if (u32 status = write_dir(out, dir_text(core, numbering.order[i]))) {
+        if (u32 status = write_dir(out, dir_text(core, numbering.order[i]), dir_pool_end)) {
             return status;
         }
     }
@@ -149,6 +152,7 @@ u32 write_entries(buffered_writer& out, const search_core& core, const dir_renum
     if (u32 status = out.put_u32(static_cast<u32>(core.live_count))) {
         return status;
     }
+    const u16* name_pool_end = core.name_pool.data() + core.name_pool.capacity();
     u64 written = 0;
     for (const entry_record& entry : core.entries) {
         if (entry.deleted != 0) {
@@ -161,7 +165,7 @@ u32 write_entries(buffered_writer& out, const search_core& core, const dir_renum
         if (dir_id >= count_limit) {
             return status_invalid_argument;
         }
-        if (u32 status = write_entry(out, dir_id, name_text(core, entry), entry)) {
+        if (u32 status = write_entry(out, dir_id, name_text(core, entry), name_pool_end, entry)) {
             return status;
         }
         ++written;

@@ -100,12 +100,13 @@ u32 plan_utf8(utf16_span text, utf8_plan* plan) {
 u32 encode_utf8(utf16_span text, const utf8_plan& plan, u8* out) {
     // The plan has found every surrogate paired, so the conversion writes exactly its bytes.
     u64 written = 0;
-    bool done = encode_utf8_into(text.units, text.length, out, &written);
+    bool done = encode_utf8_into(text.units, text.length, out, false, &written);
     return done && written == plan.bytes ? status_ok : status_invalid_data;
 }
 
-u32 encode_utf8_unplanned(utf16_span text, u8* out, u64* bytes) {
-    if (encode_utf8_into(text.units, text.length, out, bytes)) {
+u32 encode_utf8_unplanned(utf16_span text, const u16* readable_end, u8* out, u64* bytes) {
+    bool padded = readable_end - (text.units + text.length) >= conversion_padding;
+    if (encode_utf8_into(text.units, text.length, out, padded, bytes)) {
         return status_ok;
     }
     // A text the direct conversion refuses is ICU's to judge.

@@ -56,8 +56,11 @@ qv::u32 plan_utf8(utf16_span text, utf8_plan* plan);
 // Writes the text as UTF-8 into exactly plan.bytes bytes at `out`.
 qv::u32 encode_utf8(utf16_span text, const utf8_plan& plan, qv::u8* out);
 // Writes the text as UTF-8 without measuring it first, into `out`, which has room for 3 bytes
-// a unit (the most any unit takes; at most 0xFFFFFFFF in all); invalid_data (9) for an
-// unpaired surrogate.
-qv::u32 encode_utf8_unplanned(utf16_span text, qv::u8* out, qv::u64* bytes);
+// a unit (the most any unit takes; at most 0xFFFFFFFF in all) and `conversion_padding` more;
+// invalid_data (9) for an unpaired surrogate. `readable_end` is where the memory that holds the
+// text ends: the conversion reads up to `conversion_padding` units past the text where they lie
+// before it.
+qv::u32 encode_utf8_unplanned(utf16_span text, const qv::u16* readable_end, qv::u8* out,
+                              qv::u64* bytes);
 
 }  // namespace quorven::search_core::vrel

@@ -145,16 +145,27 @@ inline bool decode_utf8_into(const qv::u8* bytes, qv::u32 count, qv::u16* out, b
 }
 
 // Narrows the leading ASCII units into `out`, eight at a time; returns how many. Eight are
-// narrowed even when one of them is not ASCII: the bytes from there on are garbage that the
-// caller overwrites.
-inline qv::u32 narrow_ascii_run(const qv::u16* units, qv::u32 count, qv::u8* out) {
+// narrowed even when one of them is not ASCII (the bytes from there on are garbage that the
+// caller overwrites), and with `padded` the last partial eight too (encode_utf8_into).
+inline qv::u32 narrow_ascii_run(const qv::u16* units, qv::u32 count, qv::u8* out, bool padded) {
     qv::u32 i = 0;
-    for (; i + unit_vector_lanes <= count; i += unit_vector_lanes) {
+    for (; i < count; i += unit_vector_lanes) {
+        qv::u32 left = count - i;
+        if (left < unit_vector_lanes && !padded) {
+            break;
+        }
         unit_vector lanes = load_units(units + i);
         narrow_units(out + i, lanes);
         qv::u32 faults = lane_bits(at_least(lanes, 0x80));
+        if (left < unit_vector_lanes) {
+            // Lanes past the text's end do not count.
+            faults &= (1u << left) - 1;
+        }
         if (faults != 0) {
             return i + static_cast<qv::u32>(__builtin_ctz(faults));
+        }
+        if (left < unit_vector_lanes) {
+            return count;
         }
     }
     for (; i < count && units[i] < 0x80; ++i) {
@@ -187,14 +198,17 @@ inline qv::u32 narrow_two_byte_run(const qv::u16* units, qv::u32 count, qv::u8* 
 }
 
 // Encodes `count` units of UTF-16 as UTF-8 into `out`, which has room for 3 bytes a unit (the
-// most any unit takes). Gives the number of bytes, or false at an unpaired surrogate.
-inline bool encode_utf8_into(const qv::u16* units, qv::u32 count, qv::u8* out, qv::u64* bytes) {
+// most any unit takes). Gives the number of bytes, or false at an unpaired surrogate. With
+// `padded`, the unit_vector_lanes units after the text may be read and as many bytes after its
+// encoded bytes written.
+inline bool encode_utf8_into(const qv::u16* units, qv::u32 count, qv::u8* out, bool padded,
+                             qv::u64* bytes) {
     qv::u32 i = 0;
     qv::u64 o = 0;
     while (i < count) {
         qv::u32 unit = units[i];
         if (unit < 0x80) {
-            qv::u32 end = narrow_ascii_run(units + i, count - i, out + o);
+            qv::u32 end = narrow_ascii_run(units + i, count - i, out + o, padded);
             i += end;
             o += end;
             continue;
