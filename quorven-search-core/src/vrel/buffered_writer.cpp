@@ -17,10 +17,20 @@ u32 buffered_writer::start() {
     return status_ok;
 }
 
+namespace {
+
+constexpr u64 writeback_bytes = u64{16} * buffer_bytes;  // 1 MiB
+
+}  // namespace
+
 u32 buffered_writer::write_block() {
     u32 status = file::write_all(file_, buffer(), buffer_bytes);
     used_ -= buffer_bytes;
     __builtin_memmove(buffer(), buffer() + buffer_bytes, used_);
+    written_ += buffer_bytes;
+    if (status == status_ok && written_ % writeback_bytes == 0) {
+        file::start_writeback(file_, written_ - writeback_bytes, writeback_bytes);
+    }
     return status;
 }
 

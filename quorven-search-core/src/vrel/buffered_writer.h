@@ -1,7 +1,9 @@
 // Writing an index file through 64 KiB blocks: fields are encoded into a buffer that holds one
 // block and room for one more field or text, and each block is written as soon as it is full,
 // so that every write but the last covers exactly the 64 KiB at its own 64 KiB boundary of the
-// file (a write that splits pages of the file costs its flush to disk far more).
+// file (a write that splits pages of the file costs its flush to disk far more). Every
+// `writeback_bytes` written, the system is asked to start writing them to the disk, so that the
+// final flush waits only for the last of them.
 #pragma once
 
 #include "lib/status.h"
@@ -56,7 +58,8 @@ class buffered_writer {
     const file::file_handle& file_;
     qv::array<qv::u8> buffer_;
     qv::array<qv::u8> scratch_;
-    qv::usize used_ = 0;  // below buffer_bytes between calls
+    qv::usize used_ = 0;   // below buffer_bytes between calls
+    qv::u64 written_ = 0;  // bytes written to the file
     bool in_scratch_ = false;
 };
 
