@@ -31,6 +31,8 @@ set(QUORVEN_SEARCH_CORE_INTERNAL_TESTS
     add_batch_internal_test.cpp
     text_internal_test.cpp
     text_codec_internal_test.cpp
+    utf_transcode_internal_test.cpp
+    utf_transcode_portable_internal_test.cpp
     search_internal_test.cpp
     name_match_internal_test.cpp
     name_match_portable_internal_test.cpp

@@ -24,23 +24,23 @@ const uint8_t interesting_bytes[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0
 TEST(TextCodec, DecodingAgreesWithIcu) {
     std::mt19937 rng(77);
     for (int round = 0; round < 20000; ++round) {
-        std::vector<uint8_t> bytes(std::uniform_int_distribution<size_t>(0, 24)(rng));
+        auto count = std::uniform_int_distribution<uint32_t>(0, 24)(rng);
+        // The reader's buffers hold padding after every text; here it is more random bytes.
+        std::vector<uint8_t> bytes(count + sc::vrel::conversion_padding);
         for (auto& b : bytes) {
             b = interesting_bytes[std::uniform_int_distribution<size_t>(
                 0, sizeof interesting_bytes - 1)(rng)];
         }
-        auto count = static_cast<uint32_t>(bytes.size());
-        std::vector<uint16_t> icu_units(bytes.size() + 1);
+        std::vector<uint16_t> icu_units(count + 1);
         uint32_t icu_length = 0;
         bool icu_ok = sc::icu::utf8_to_utf16(bytes.data(), count, icu_units.data(), count + 1,
                                              &icu_length) == sc::icu::conversion::done;
-        // Once with room reserved (converted in place), once without (measured, then grown).
-        for (bool reserved : {true, false}) {
+        // With room reserved for the text and its padding (converted in place, inline), for the
+        // text alone (in place, out of line), and without (measured, then grown).
+        for (uint32_t reserved : {count + sc::vrel::conversion_padding, count, 0u}) {
             qv::array<uint16_t> pool;
             ASSERT_TRUE(pool.push_back(0x5A));
-            if (reserved) {
-                ASSERT_TRUE(pool.reserve_exact(1 + bytes.size()));
-            }
+            ASSERT_TRUE(pool.reserve_exact(1 + reserved));
             sc::dir_span placed = {};
             uint32_t status = sc::vrel::append_as_utf16(bytes.data(), count, pool, &placed);
             ASSERT_EQ(status, icu_ok ? sc::status_ok : sc::status_invalid_data) << round;
@@ -72,15 +72,20 @@ TEST(TextCodec, EncodingAgreesWithIcu) {
         uint32_t icu_length = 0;
         bool icu_ok = sc::icu::utf16_to_utf8(text.data(), length, icu_bytes.data(), length * 3 + 1,
                                              &icu_length) == sc::icu::conversion::done;
-        std::vector<uint8_t> ours(text.size() * 3 + 1);
-        uint64_t bytes = 0;
-        sc::utf16_span span = {text.data(), length};
-        ASSERT_EQ(sc::vrel::encode_utf8_unplanned(span, ours.data(), &bytes),
-                  icu_ok ? sc::status_ok : sc::status_invalid_data)
-            << round;
-        if (icu_ok) {
-            ASSERT_EQ(bytes, icu_length);
-            ASSERT_TRUE(std::equal(ours.begin(), ours.begin() + icu_length, icu_bytes.begin()));
+        // The memory holding the text ends with it, or leaves room to read past it.
+        text.resize(length + sc::vrel::conversion_padding, 0x41);
+        for (uint32_t readable : {length, length + sc::vrel::conversion_padding}) {
+            std::vector<uint8_t> ours(length * 3 + sc::vrel::conversion_padding);
+            uint64_t bytes = 0;
+            sc::utf16_span span = {text.data(), length};
+            ASSERT_EQ(
+                sc::vrel::encode_utf8_unplanned(span, text.data() + readable, ours.data(), &bytes),
+                icu_ok ? sc::status_ok : sc::status_invalid_data)
+                << round;
+            if (icu_ok) {
+                ASSERT_EQ(bytes, icu_length);
+                ASSERT_TRUE(std::equal(ours.begin(), ours.begin() + icu_length, icu_bytes.begin()));
+            }
         }
     }
 }

@@ -146,6 +146,46 @@ TEST(VrelRoundTrip, FileHoldsExactlyTheDocumentedBytes) {
     EXPECT_EQ(r.file_size, expected.size());
 }
 
+// A directory's byte count is written before its bytes, in as many varint bytes as the count
+// needs, whatever its unit count would need: paths whose UTF-8 crosses a varint step that
+// their units do not, or both, with one-, two- and three-byte characters.
+TEST(VrelRoundTrip, DirectoryLengthsTakeTheVarintOfTheirByteCount) {
+    struct path_case {
+        std::u16string path;
+        std::string utf8;
+    };
+    auto repeated = [](size_t n, std::u16string_view unit, std::string_view bytes) {
+        path_case c;
+        for (size_t i = 0; i < n; ++i) {
+            c.path += unit;
+            c.utf8 += bytes;
+        }
+        return c;
+    };
+    const path_case cases[] = {
+        repeated(127, u"a", "a"),
+        repeated(128, u"a", "a"),
+        repeated(63, u"\u00E9", "\xC3\xA9"),
+        repeated(64, u"\u00E9", "\xC3\xA9"),
+        repeated(43, u"\u65E5", "\xE6\x97\xA5"),
+        repeated(5000, u"\u65E5", "\xE6\x97\xA5"),
+        repeated(21845, u"\u65E5", "\xE6\x97\xA5"),
+    };
+    for (const path_case& c : cases) {
+        host::temp_dir dir;
+        store s(sealed_store({{c.path, u"n", 7, 0}}));
+        auto r = save_store(s, dir.file(u"i"), dir.file(u"t"));
+        ASSERT_EQ(r.status, 0u) << c.path.size();
+        auto expected = file_builder()
+                            .header(1, r.saved_at)
+                            .dir(c.utf8)
+                            .u32(1)
+                            .entry(0, "n", 0, utc(7))
+                            .bytes();
+        EXPECT_EQ(*host::read_file(dir.file(u"i")), expected) << c.path.size();
+    }
+}
+
 TEST(VrelRoundTrip, LoadedTimesAndFlagsKeepWhatTheFileSays) {
     host::temp_dir dir;
     const uint64_t local = (uint64_t{2} << 62) | 77;

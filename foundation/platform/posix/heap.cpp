@@ -1,13 +1,36 @@
-// C heap on POSIX systems.
+// C heap on POSIX systems. Large blocks start on a huge-page boundary and are offered to the
+// kernel's transparent huge pages: a store's arrays are filled once, front to back, right after
+// they are allocated, and one fault for 2 MiB costs a small part of 512 faults for 4 KiB each.
+// Where huge pages are off or unavailable, the advice is ignored and nothing else changes.
 
 #include <stdlib.h>
+#include <sys/mman.h>
 
 #include "platform_heap.h"
 
 namespace qv {
+namespace {
+
+constexpr usize huge_page_bytes = usize{2} << 20;
+// Below this the 4 KiB pages left over at a block's end would outweigh the huge ones.
+constexpr usize huge_block_bytes = 2 * huge_page_bytes;
+
+}  // namespace
 
 void* platform_heap_alloc(usize bytes) noexcept {
-    return malloc(bytes);
+    if (bytes < huge_block_bytes) {
+        return malloc(bytes);
+    }
+    void* block = nullptr;
+    if (posix_memalign(&block, huge_page_bytes, bytes) != 0) {
+        return nullptr;
+    }
+    // Only whole huge pages inside the block; the advice is a hint whose failure changes
+    // nothing but speed.
+#if defined(MADV_HUGEPAGE)
+    (void)madvise(block, bytes & ~(huge_page_bytes - 1), MADV_HUGEPAGE);
+#endif
+    return block;
 }
 void platform_heap_free(void* block) noexcept {
     free(block);

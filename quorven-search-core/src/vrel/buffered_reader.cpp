@@ -1,6 +1,7 @@
 #include "vrel/buffered_reader.h"
 
 #include "lib/status.h"
+#include "vrel/text_codec.h"
 #include "vrel/vrel_format.h"
 
 namespace quorven::search_core::vrel {
@@ -10,10 +11,13 @@ using qv::u64;
 using qv::u8;
 using qv::usize;
 
+// Both buffers end in `conversion_padding` bytes past their last byte of the file, which a
+// text's conversion may read; they are zeroed so that it reads nothing left undefined.
 u32 buffered_reader::start() {
-    if (!buffer_.reserve_exact(buffer_bytes)) {
+    if (!buffer_.reserve_exact(buffer_bytes + conversion_padding)) {
         return status_out_of_memory;
     }
+    qv::mem_zero(buffer_.data(), buffer_bytes + conversion_padding);
     return status_ok;
 }
 
@@ -94,10 +98,11 @@ u32 buffered_reader::read_bytes_refilling(usize count, const u8** bytes) {
         return read_bytes(count, bytes);
     }
     // Longer than the buffer: what is buffered, then the rest straight from the file.
-    if (!scratch_.reserve_exact(count)) {
+    if (!scratch_.reserve_exact(count + conversion_padding)) {
         return status_out_of_memory;
     }
     scratch_.clear();
+    qv::mem_zero(scratch_.data() + count, conversion_padding);
     usize kept = available();
     scratch_.append_reserved(buffer_.data() + position_, kept);
     position_ = end_ = 0;

@@ -44,7 +44,8 @@ class buffered_reader {
     }
     // Unsigned LEB128 of at most five bytes; a fifth byte above 0x0F is invalid_data.
     qv::u32 read_varint(qv::u32* value);
-    // `count` contiguous bytes, valid until the next read.
+    // `count` contiguous bytes, valid until the next read, followed by `conversion_padding`
+    // bytes that may be read.
     qv::u32 read_bytes(qv::usize count, const qv::u8** bytes) {
         if (available() < count) {
             return read_bytes_refilling(count, bytes);

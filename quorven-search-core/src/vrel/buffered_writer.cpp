@@ -11,10 +11,27 @@ using qv::u8;
 using qv::usize;
 
 u32 buffered_writer::start() {
-    if (!buffer_.reserve_exact(buffer_bytes)) {
+    if (!buffer_.reserve_exact(2 * buffer_bytes)) {
         return status_out_of_memory;
     }
     return status_ok;
+}
+
+namespace {
+
+constexpr u64 writeback_bytes = u64{16} * buffer_bytes;  // 1 MiB
+
+}  // namespace
+
+u32 buffered_writer::write_block() {
+    u32 status = file::write_all(file_, buffer(), buffer_bytes);
+    used_ -= buffer_bytes;
+    __builtin_memmove(buffer(), buffer() + buffer_bytes, used_);
+    written_ += buffer_bytes;
+    if (status == status_ok && written_ % writeback_bytes == 0) {
+        file::start_writeback(file_, written_ - writeback_bytes, writeback_bytes);
+    }
+    return status;
 }
 
 u32 buffered_writer::drain() {
@@ -35,11 +52,7 @@ u32 buffered_writer::reserve(usize count, u8** room) {
         *room = scratch_.data();
         return status_ok;
     }
-    if (buffer_bytes - used_ < count) {
-        if (u32 status = drain()) {
-            return status;
-        }
-    }
+    // Fits: less than a block is held, and the buffer holds two.
     in_scratch_ = false;
     *room = buffer() + used_;
     return status_ok;
@@ -47,15 +60,41 @@ u32 buffered_writer::reserve(usize count, u8** room) {
 
 u32 buffered_writer::commit(usize count) {
     if (!in_scratch_) {
-        QV_CHECK(count <= buffer_bytes - used_);
+        QV_CHECK(count <= buffer_bytes);
         used_ += count;
-        return status_ok;
+        return used_ < buffer_bytes ? status_ok : write_block();
     }
     in_scratch_ = false;
-    if (u32 status = drain()) {
-        return status;
+    for (usize done = 0; done < count;) {
+        usize piece = count - done < buffer_bytes ? count - done : buffer_bytes;
+        qv::mem_copy(buffer() + used_, scratch_.data() + done, piece);
+        used_ += piece;
+        done += piece;
+        if (used_ >= buffer_bytes) {
+            if (u32 status = write_block()) {
+                return status;
+            }
+        }
     }
-    return file::write_all(file_, scratch_.data(), count);
+    return status_ok;
+}
+
+usize buffered_writer::encode_varint(u32 value, u8* to) {
+    usize count = 0;
+    while (value >= 0x80) {
+        to[count++] = static_cast<u8>(value | 0x80);
+        value >>= 7;
+    }
+    to[count++] = static_cast<u8>(value);
+    return count;
+}
+
+usize buffered_writer::varint_length(u32 value) {
+    usize count = 1;
+    for (; value >= 0x80; value >>= 7) {
+        ++count;
+    }
+    return count;
 }
 
 u32 buffered_writer::put_varint(u32 value) {
@@ -63,13 +102,7 @@ u32 buffered_writer::put_varint(u32 value) {
     if (u32 status = reserve(max_varint_bytes, &room)) {
         return status;
     }
-    usize count = 0;
-    while (value >= 0x80) {
-        room[count++] = static_cast<u8>(value | 0x80);
-        value >>= 7;
-    }
-    room[count++] = static_cast<u8>(value);
-    return commit(count);
+    return commit(encode_varint(value, room));
 }
 
 }  // namespace quorven::search_core::vrel

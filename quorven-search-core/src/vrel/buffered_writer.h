@@ -1,5 +1,9 @@
-// Writing an index file through one 64 KiB buffer: fields are encoded into the buffer, and the
-// file is written only when it is full and once at the end.
+// Writing an index file through 64 KiB blocks: fields are encoded into a buffer that holds one
+// block and room for one more field or text, and each block is written as soon as it is full,
+// so that every write but the last covers exactly the 64 KiB at its own 64 KiB boundary of the
+// file (a write that splits pages of the file costs its flush to disk far more). Every
+// `writeback_bytes` written, the system is asked to start writing them to the disk, so that the
+// final flush waits only for the last of them.
 #pragma once
 
 #include "lib/status.h"
@@ -17,43 +21,45 @@ class buffered_writer {
     // The buffer itself; out_of_memory when it cannot be allocated.
     qv::u32 start();
 
-    // Each put gives 0 or io_error (7) when a full buffer could not be written out. Fields that
-    // fit in the buffer are encoded inline; only writing the buffer out leaves the caller.
+    // Each put gives 0 or io_error (7) when a full block could not be written out. Fields are
+    // encoded inline; only writing a block out leaves the caller.
     qv::u32 put_u8(qv::u8 value) { return put_little_endian(value); }
     qv::u32 put_u32(qv::u32 value) { return put_little_endian(value); }
     qv::u32 put_u64(qv::u64 value) { return put_little_endian(value); }
     // Unsigned LEB128: low 7 bits first, 0x80 on every byte but the last.
     qv::u32 put_varint(qv::u32 value);
+    // The same into `to`; returns the bytes written, varint_length(value).
+    static qv::usize encode_varint(qv::u32 value, qv::u8* to);
+    static qv::usize varint_length(qv::u32 value);
 
     // Room for `count` bytes, written by the caller and then committed; for runs longer than
-    // the buffer, a scratch array that commit writes straight to the file.
+    // a block, a scratch array that commit passes through the blocks.
     qv::u32 reserve(qv::usize count, qv::u8** room);
     qv::u32 commit(qv::usize count);
 
-    // Writes out whatever the buffer still holds.
+    // Writes out whatever the buffer still holds, the last block.
     qv::u32 drain();
 
   private:
     template <typename T>
     qv::u32 put_little_endian(T value) {
-        if (buffer_bytes - used_ < sizeof(T)) {
-            if (qv::u32 status = drain()) {
-                return status;
-            }
-        }
         // Every machine the library is built for is little-endian, as the file is.
         static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
         __builtin_memcpy(buffer() + used_, &value, sizeof value);
         used_ += sizeof(T);
-        return status_ok;
+        return used_ < buffer_bytes ? status_ok : write_block();
     }
+
+    // Writes the full block at the front and moves what follows it to the front.
+    qv::u32 write_block();
 
     qv::u8* buffer() { return buffer_.data(); }
 
     const file::file_handle& file_;
     qv::array<qv::u8> buffer_;
     qv::array<qv::u8> scratch_;
-    qv::usize used_ = 0;
+    qv::usize used_ = 0;   // below buffer_bytes between calls
+    qv::u64 written_ = 0;  // bytes written to the file
     bool in_scratch_ = false;
 };
 

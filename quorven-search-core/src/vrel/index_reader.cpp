@@ -58,11 +58,13 @@ u32 read_text(buffered_reader& in, u32 count, qv::array<qv::u16>& pool, dir_span
 }
 
 // Room in a pool for every text of a section whose texts take at most `text_bytes` bytes of
-// the file: a text never takes more units than bytes, so the pool never grows while it fills,
-// and the part left unused is given back by the trim at the end without a copy. When the room
-// cannot be had, the pool grows text by text instead, as it would without this.
+// the file, and the padding their conversions may write past the last: a text never takes more
+// units than bytes, so the pool never grows while it fills, and the part left unused is given
+// back by the trim at the end without a copy. When the room cannot be had, the pool grows text
+// by text instead, as it would without this.
 void reserve_for_texts(qv::array<qv::u16>& pool, u64 text_bytes) {
-    (void)pool.reserve_exact(text_bytes < max_pool_units ? text_bytes : max_pool_units);
+    u64 units = text_bytes < max_pool_units ? text_bytes : max_pool_units;
+    (void)pool.reserve_exact(units + conversion_padding);
 }
 
 // The bytes left in the file after what `in` has read, less `fixed` bytes that cannot be text.

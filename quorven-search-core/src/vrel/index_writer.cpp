@@ -15,14 +15,17 @@
 namespace quorven::search_core::vrel {
 namespace {
 
+using qv::u16;
 using qv::u32;
 using qv::u64;
 using qv::u8;
 using qv::usize;
 
-// A text's UTF-8 bytes, after its length written by `put_length`.
+// A text's UTF-8 bytes, after its length written by `put_length`; measured first, for a text
+// that may not fit in the buffer at once.
 template <typename PutLength>
-u32 write_text(buffered_writer& out, utf16_span text, bool empty_refused, PutLength put_length) {
+u32 write_planned_text(buffered_writer& out, utf16_span text, bool empty_refused,
+                       PutLength put_length) {
     utf8_plan plan = {};
     if (u32 status = plan_utf8(text, &plan)) {
         return status;
@@ -44,28 +47,80 @@ u32 write_text(buffered_writer& out, utf16_span text, bool empty_refused, PutLen
     return out.commit(bytes);
 }
 
-// A name's byte count as u32, then its bytes. A name that surely fits in the buffer is encoded
-// straight into it in one pass, its count filled in afterwards.
-u32 write_name(buffered_writer& out, utf16_span name) {
-    u64 most = u64{name.length} * 3;
-    if (most + 4 > buffer_bytes) {
-        return write_text(out, name, true, [&](u32 n) { return out.put_u32(n); });
+// Whether a text surely fits in the buffer with `fixed` more bytes, and the most bytes it can
+// take: 3 a unit. One that may not is measured first instead.
+bool fits_in_buffer(utf16_span text, usize fixed, usize* most) {
+    u64 bytes = u64{text.length} * 3;
+    *most = static_cast<usize>(bytes);
+    return bytes + fixed <= buffer_bytes;
+}
+
+void put_u32_at(u8* at, u32 value) {
+    __builtin_memcpy(at, &value, sizeof value);
+}
+
+// A directory record: its path's byte count as a varint, then the bytes. A path that surely
+// fits in the buffer is encoded straight into it in one pass, after room for the varint that
+// its unit count needs; the bytes move up in the rare case that their count needs more.
+u32 write_dir(buffered_writer& out, utf16_span path, const u16* readable_end) {
+    usize most = 0;
+    if (!fits_in_buffer(path, max_varint_bytes + conversion_padding, &most)) {
+        return write_planned_text(out, path, false, [&](u32 n) { return out.put_varint(n); });
     }
     u8* room = nullptr;
-    if (u32 status = out.reserve(static_cast<usize>(most) + 4, &room)) {
+    if (u32 status = out.reserve(most + max_varint_bytes + conversion_padding, &room)) {
+        return status;
+    }
+    usize guess = buffered_writer::varint_length(path.length);
+    u64 bytes = 0;
+    if (u32 status = encode_utf8_unplanned(path, readable_end, room + guess, &bytes)) {
+        return status;
+    }
+    // It fits in the buffer, so far below the limit of a text's bytes.
+    auto count = static_cast<u32>(bytes);
+    usize needed = buffered_writer::varint_length(count);
+    if (needed != guess) {
+        __builtin_memmove(room + needed, room + guess, count);
+    }
+    buffered_writer::encode_varint(count, room);
+    return out.commit(needed + count);
+}
+
+// The fixed fields of an entry record: dir_id, name_length, is_folder and time_binary.
+constexpr usize entry_fixed_bytes = 4 + 4 + 1 + 8;
+
+// An entry record. One whose name surely fits in the buffer is encoded straight into it in one
+// pass, its name's byte count filled in afterwards.
+u32 write_entry(buffered_writer& out, u32 dir_id, utf16_span name, const u16* readable_end,
+                const entry_record& entry) {
+    usize most = 0;
+    if (!fits_in_buffer(name, entry_fixed_bytes + conversion_padding, &most)) {
+        u32 status = out.put_u32(dir_id);
+        if (status == status_ok) {
+            status = write_planned_text(out, name, true, [&](u32 n) { return out.put_u32(n); });
+        }
+        if (status == status_ok) {
+            status = out.put_u8(static_cast<u8>(entry.is_folder & 1));
+        }
+        return status == status_ok ? out.put_u64(entry.time_binary) : status;
+    }
+    u8* room = nullptr;
+    if (u32 status = out.reserve(most + entry_fixed_bytes + conversion_padding, &room)) {
         return status;
     }
     u64 bytes = 0;
-    if (u32 status = encode_utf8_unplanned(name, room + 4, &bytes)) {
+    if (u32 status = encode_utf8_unplanned(name, readable_end, room + 8, &bytes)) {
         return status;
     }
     if (bytes == 0) {
         return status_invalid_argument;
     }
-    for (usize i = 0; i < 4; ++i) {
-        room[i] = static_cast<u8>(bytes >> (8 * i));
-    }
-    return out.commit(static_cast<usize>(bytes) + 4);
+    auto count = static_cast<usize>(bytes);
+    put_u32_at(room, dir_id);
+    put_u32_at(room + 4, static_cast<u32>(count));
+    room[8 + count] = static_cast<u8>(entry.is_folder & 1);
+    __builtin_memcpy(room + 9 + count, &entry.time_binary, sizeof entry.time_binary);
+    return out.commit(count + entry_fixed_bytes);
 }
 
 u32 write_dirs(buffered_writer& out, const search_core& core, const dir_renumbering& numbering,
@@ -77,13 +132,12 @@ u32 write_dirs(buffered_writer& out, const search_core& core, const dir_renumber
     if (u32 status = out.put_u32(static_cast<u32>(dir_count))) {
         return status;
     }
+    const u16* dir_pool_end = core.dir_pool.data() + core.dir_pool.capacity();
     for (usize i = 0; i < dir_count; ++i) {
         if (u32 status = poll.before_record(i)) {
             return status;
         }
-        utf16_span path = dir_text(core, numbering.order[i]);
-        u32 status = write_text(out, path, false, [&](u32 n) { return out.put_varint(n); });
-        if (status != status_ok) {
+        if (u32 status = write_dir(out, dir_text(core, numbering.order[i]), dir_pool_end)) {
             return status;
         }
     }
@@ -98,6 +152,7 @@ u32 write_entries(buffered_writer& out, const search_core& core, const dir_renum
     if (u32 status = out.put_u32(static_cast<u32>(core.live_count))) {
         return status;
     }
+    const u16* name_pool_end = core.name_pool.data() + core.name_pool.capacity();
     u64 written = 0;
     for (const entry_record& entry : core.entries) {
         if (entry.deleted != 0) {
@@ -110,17 +165,8 @@ u32 write_entries(buffered_writer& out, const search_core& core, const dir_renum
         if (dir_id >= count_limit) {
             return status_invalid_argument;
         }
-        if (u32 status = out.put_u32(dir_id)) {
+        if (u32 status = write_entry(out, dir_id, name_text(core, entry), name_pool_end, entry)) {
             return status;
-        }
-        if (u32 status = write_name(out, name_text(core, entry))) {
-            return status;
-        }
-        if (u32 s = out.put_u8(static_cast<u8>(entry.is_folder & 1))) {
-            return s;
-        }
-        if (u32 s = out.put_u64(entry.time_binary)) {
-            return s;
         }
         ++written;
     }

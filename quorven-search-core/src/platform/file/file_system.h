@@ -52,6 +52,10 @@ qv::u32 read(const file_handle& file, qv::u8* into, qv::usize count, qv::usize* 
 qv::u32 write_all(const file_handle& file, const qv::u8* from, qv::usize count);
 // Forces the file's data to the disk.
 qv::u32 flush_to_disk(const file_handle& file);
+// Asks the system to start writing `count` bytes from `offset` to the disk now, without waiting,
+// so that the disk works while the rest of the file is produced and flush_to_disk has less left
+// to wait for. A hint: where the system has no such call, or it fails, nothing changes.
+void start_writeback(const file_handle& file, qv::u64 offset, qv::u64 count);
 // Renames `from` over `to`, replacing it, and makes the rename durable before returning. On
 // POSIX the directory is synced after the rename, so a failure there leaves the new file in
 // place.

@@ -254,6 +254,17 @@ u32 flush_to_disk(const file_handle& file) {
     return rc == 0 ? status_ok : status_io_error;
 }
 
+void start_writeback(const file_handle& file, u64 offset, u64 count) {
+#if defined(__linux__)
+    (void)::sync_file_range(as_fd(file), static_cast<off_t>(offset), static_cast<off_t>(count),
+                            SYNC_FILE_RANGE_WRITE);
+#else
+    (void)file;
+    (void)offset;
+    (void)count;
+#endif
+}
+
 u32 replace(const native_path& from, const native_path& to) {
     location source;
     location target;

@@ -223,6 +223,10 @@ u32 flush_to_disk(const file_handle& file) {
     return status_ok;
 }
 
+// Windows writes a file's cached data out by itself; FlushFileBuffers is the only call that
+// waits for it.
+void start_writeback(const file_handle&, u64, u64) {}
+
 u32 replace(const native_path& from, const native_path& to) {
     if (file_seam::operation_fails() || !MoveFileExW(from.c_str(), to.c_str(), replace_flags)) {
         return status_io_error;

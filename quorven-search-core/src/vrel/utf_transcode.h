@@ -1,0 +1,250 @@
+// The index file's conversions between UTF-8 and UTF-16, one pass each, straight into their
+// destination: runs of ASCII eight units at a time through the unit vector, every other code
+// point decoded or encoded in place. Both are strict in the way ICU's conversions are (no
+// overlong forms, no encoded surrogates, nothing above U+10FFFF, no cut sequence, no unpaired
+// surrogate) and stop at the first fault; the caller lets ICU judge any text they refuse, so that
+// ICU alone decides what is ill-formed. Compiled once per form of the unit vector, like the
+// name scan, so that a test can run the portable form beside the machine's own.
+#pragma once
+
+#include "lib/unit_vector.h"
+#include "qv/types.h"
+
+namespace quorven::search_core::vrel {
+inline namespace QUORVEN_UNIT_VECTOR_NAMESPACE {
+
+// Every machine the library is built for is little-endian: byte k of a word read from memory is
+// its bits 8k to 8k + 7.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+
+// Widens the leading ASCII bytes into `out`, eight at a time; returns how many. Eight are
+// widened even when one of them is not ASCII (the units from there on are garbage that the
+// caller overwrites), and with `padded` the last partial eight too (decode_utf8_into).
+inline qv::u32 widen_ascii_run(const qv::u8* bytes, qv::u32 count, qv::u16* out, bool padded) {
+    constexpr qv::u64 high_bits = 0x8080808080808080ull;
+    qv::u32 i = 0;
+    for (; i < count; i += unit_vector_lanes) {
+        qv::u32 left = count - i;
+        if (left < unit_vector_lanes && !padded) {
+            break;
+        }
+        qv::u64 word = 0;
+        __builtin_memcpy(&word, bytes + i, sizeof word);
+        // Bytes past the text's end count as ASCII: the run stops at the end anyway.
+        qv::u64 outside = left < unit_vector_lanes ? ~0ull << (8 * left) : 0;
+        qv::u64 faults = word & ~outside & high_bits;
+        store_units(out + i, widen_bytes(bytes + i));
+        if (faults != 0) {
+            return i + static_cast<qv::u32>(__builtin_ctzll(faults)) / 8;
+        }
+        if (left < unit_vector_lanes) {
+            return count;
+        }
+    }
+    for (; i < count && bytes[i] < 0x80; ++i) {
+        out[i] = bytes[i];
+    }
+    return i;
+}
+
+// A continuation byte: 10xxxxxx.
+inline bool is_trail(qv::u8 byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Decodes the leading two-byte sequences (Greek, Cyrillic, Hebrew, Arabic, ...) into `out`,
+// four at a time from one 64-bit word where eight bytes hold four well-formed ones; returns how
+// many units it wrote, two bytes each. The rest, and any fault, is left to the caller.
+inline qv::u32 widen_two_byte_run(const qv::u8* bytes, qv::u32 count, qv::u16* out) {
+    // Byte 2k is the low half of lane k.
+    constexpr qv::u64 low_bytes = 0x00FF00FF00FF00FFull;
+    qv::u32 i = 0;
+    for (; i + 8 <= count; i += 8) {
+        qv::u64 word = 0;
+        __builtin_memcpy(&word, bytes + i, sizeof word);
+        // Leads 110xxxxx in the low halves, continuations 10xxxxxx in the high ones ...
+        if ((word & 0xC0E0C0E0C0E0C0E0ull) != 0x80C080C080C080C0ull) {
+            break;
+        }
+        // ... and no lead C0 or C1 (overlong): each lead holds a bit among 0x1E.
+        qv::u64 lead_bits = word & 0x001E001E001E001Eull;
+        if (((lead_bits + low_bytes) & ~low_bytes) != 0x0100010001000100ull) {
+            break;
+        }
+        qv::u64 units = (word & 0x001F001F001F001Full) << 6 | (word >> 8 & 0x003F003F003F003Full);
+        __builtin_memcpy(out + i / 2, &units, sizeof units);
+    }
+    return i / 2;
+}
+
+// Decodes `count` bytes of UTF-8 into `out`, which has room for `count` units (a text never
+// takes more units than bytes). With `padded`, the unit_vector_lanes bytes after the text may be
+// read and as many units after its room written: a last part shorter than the vector is then
+// converted as a whole, and only what lies within the text counts.
+// Gives the number of units, or false at the first ill-formed sequence.
+inline bool decode_utf8_into(const qv::u8* bytes, qv::u32 count, qv::u16* out, bool padded,
+                             qv::u32* units) {
+    qv::u32 i = 0;
+    qv::u32 o = 0;
+    while (i < count) {
+        qv::u32 lead = bytes[i];
+        if (lead < 0x80) {
+            // Bytes and units advance together through an ASCII run.
+            qv::u32 end = widen_ascii_run(bytes + i, count - i, out + o, padded);
+            i += end;
+            o += end;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            qv::u32 run = widen_two_byte_run(bytes + i, count - i, out + o);
+            i += 2 * run;
+            o += run;
+            if (i == count || bytes[i] < 0x80) {
+                continue;
+            }
+            lead = bytes[i];
+        }
+        qv::u32 left = count - i;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            if (left < 2 || !is_trail(bytes[i + 1])) {
+                return false;
+            }
+            out[o++] = static_cast<qv::u16>((lead & 0x1F) << 6 | (bytes[i + 1] & 0x3Fu));
+            i += 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            // E0 would be overlong below A0; ED would encode a surrogate from A0 on.
+            qv::u32 low = lead == 0xE0 ? 0xA0 : 0x80;
+            qv::u32 high = lead == 0xED ? 0x9F : 0xBF;
+            if (left < 3 || bytes[i + 1] < low || bytes[i + 1] > high || !is_trail(bytes[i + 2])) {
+                return false;
+            }
+            out[o++] = static_cast<qv::u16>((lead & 0x0F) << 12 | (bytes[i + 1] & 0x3Fu) << 6 |
+                                            (bytes[i + 2] & 0x3Fu));
+            i += 3;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            // F0 would be overlong below 90; F4 would pass U+10FFFF from 90 on.
+            qv::u32 low = lead == 0xF0 ? 0x90 : 0x80;
+            qv::u32 high = lead == 0xF4 ? 0x8F : 0xBF;
+            if (left < 4 || bytes[i + 1] < low || bytes[i + 1] > high || !is_trail(bytes[i + 2]) ||
+                !is_trail(bytes[i + 3])) {
+                return false;
+            }
+            qv::u32 code_point = (lead & 0x07) << 18 | (bytes[i + 1] & 0x3Fu) << 12 |
+                                 (bytes[i + 2] & 0x3Fu) << 6 | (bytes[i + 3] & 0x3Fu);
+            code_point -= 0x10000;
+            out[o++] = static_cast<qv::u16>(0xD800 | code_point >> 10);
+            out[o++] = static_cast<qv::u16>(0xDC00 | (code_point & 0x3FF));
+            i += 4;
+        } else {
+            // A stray continuation byte, C0, C1 or F5 and above.
+            return false;
+        }
+    }
+    *units = o;
+    return true;
+}
+
+// Narrows the leading ASCII units into `out`, eight at a time; returns how many. Eight are
+// narrowed even when one of them is not ASCII (the bytes from there on are garbage that the
+// caller overwrites), and with `padded` the last partial eight too (encode_utf8_into).
+inline qv::u32 narrow_ascii_run(const qv::u16* units, qv::u32 count, qv::u8* out, bool padded) {
+    qv::u32 i = 0;
+    for (; i < count; i += unit_vector_lanes) {
+        qv::u32 left = count - i;
+        if (left < unit_vector_lanes && !padded) {
+            break;
+        }
+        unit_vector lanes = load_units(units + i);
+        narrow_units(out + i, lanes);
+        qv::u32 faults = lane_bits(at_least(lanes, 0x80));
+        if (left < unit_vector_lanes) {
+            // Lanes past the text's end do not count.
+            faults &= (1u << left) - 1;
+        }
+        if (faults != 0) {
+            return i + static_cast<qv::u32>(__builtin_ctz(faults));
+        }
+        if (left < unit_vector_lanes) {
+            return count;
+        }
+    }
+    for (; i < count && units[i] < 0x80; ++i) {
+        out[i] = static_cast<qv::u8>(units[i]);
+    }
+    return i;
+}
+
+// Encodes the leading units of U+0080 to U+07FF (Greek, Cyrillic, Hebrew, Arabic, ...) as their
+// two bytes each into `out`, four at a time from one 64-bit word where four such units follow;
+// returns how many units it encoded. The rest is left to the caller.
+inline qv::u32 narrow_two_byte_run(const qv::u16* units, qv::u32 count, qv::u8* out) {
+    constexpr qv::u64 high_bits = 0x8000800080008000ull;
+    qv::u32 i = 0;
+    for (; i + 4 <= count; i += 4) {
+        qv::u64 word = 0;
+        __builtin_memcpy(&word, units + i, sizeof word);
+        // Nothing from U+0800 on, and something from U+0080 on in each unit.
+        qv::u64 middle = word & 0x0780078007800780ull;
+        if ((word & 0xF800F800F800F800ull) != 0 ||
+            ((middle + 0x7FFF7FFF7FFF7FFFull) & high_bits) != high_bits) {
+            break;
+        }
+        // Lane k becomes bytes 2k (110xxxxx, the top five bits) and 2k + 1 (10xxxxxx).
+        qv::u64 bytes = 0x80C080C080C080C0ull | (word >> 6 & 0x001F001F001F001Full) |
+                        (word & 0x003F003F003F003Full) << 8;
+        __builtin_memcpy(out + 2 * i, &bytes, sizeof bytes);
+    }
+    return i;
+}
+
+// Encodes `count` units of UTF-16 as UTF-8 into `out`, which has room for 3 bytes a unit (the
+// most any unit takes). Gives the number of bytes, or false at an unpaired surrogate. With
+// `padded`, the unit_vector_lanes units after the text may be read and as many bytes after its
+// encoded bytes written.
+inline bool encode_utf8_into(const qv::u16* units, qv::u32 count, qv::u8* out, bool padded,
+                             qv::u64* bytes) {
+    qv::u32 i = 0;
+    qv::u64 o = 0;
+    while (i < count) {
+        qv::u32 unit = units[i];
+        if (unit < 0x80) {
+            qv::u32 end = narrow_ascii_run(units + i, count - i, out + o, padded);
+            i += end;
+            o += end;
+            continue;
+        }
+        if (unit < 0x800) {
+            qv::u32 run = narrow_two_byte_run(units + i, count - i, out + o);
+            i += run;
+            o += 2 * qv::u64{run};
+            if (run != 0) {
+                continue;
+            }
+            out[o++] = static_cast<qv::u8>(0xC0 | unit >> 6);
+            out[o++] = static_cast<qv::u8>(0x80 | (unit & 0x3F));
+            ++i;
+        } else if (unit < 0xD800 || unit > 0xDFFF) {
+            out[o++] = static_cast<qv::u8>(0xE0 | unit >> 12);
+            out[o++] = static_cast<qv::u8>(0x80 | (unit >> 6 & 0x3F));
+            out[o++] = static_cast<qv::u8>(0x80 | (unit & 0x3F));
+            ++i;
+        } else {
+            // A high surrogate followed by a low one; anything else is unpaired.
+            qv::u32 next = i + 1 < count ? units[i + 1] : 0;
+            if (unit > 0xDBFF || next < 0xDC00 || next > 0xDFFF) {
+                return false;
+            }
+            qv::u32 code_point = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+            out[o++] = static_cast<qv::u8>(0xF0 | code_point >> 18);
+            out[o++] = static_cast<qv::u8>(0x80 | (code_point >> 12 & 0x3F));
+            out[o++] = static_cast<qv::u8>(0x80 | (code_point >> 6 & 0x3F));
+            out[o++] = static_cast<qv::u8>(0x80 | (code_point & 0x3F));
+            i += 2;
+        }
+    }
+    *bytes = o;
+    return true;
+}
+
+}  // namespace QUORVEN_UNIT_VECTOR_NAMESPACE
+}  // namespace quorven::search_core::vrel
