@@ -10,6 +10,7 @@
 #include "call_state.h"
 #include "class_table.h"
 #include "counted_object.h"
+#include "object_face.h"
 #include "win_standin/core_audio.h"
 
 namespace standin {
@@ -44,11 +45,6 @@ const IID simple_volume_iid = {
 bool is_null_guid(LPCGUID guid) {
     static const GUID null_guid{};
     return guid != nullptr && *guid == null_guid;
-}
-
-// The method's log name: "Interface::Method".
-std::string name_of(const char* face, const char* method) {
-    return std::string(face) + "::" + method;
 }
 
 // Common ending of a method that hands back a new object or string through `out`: a scripted
@@ -183,26 +179,16 @@ class session_object final : public counted_object {
         return S_OK;
     }
 
-  private:
+    // IUnknown::QueryInterface through either face.
     HRESULT query(const std::optional<outcome>& scripted, REFIID iid, void** object) {
         return hand_back(scripted, object, [&](void** out) { return hand_out(iid, out); });
     }
 
-    class control_face final : public IAudioSessionControl2 {
+  private:
+    class control_face final : public object_face<IAudioSessionControl2, session_object> {
       public:
-        explicit control_face(session_object* owner) : owner_(owner) {}
+        explicit control_face(session_object* owner) : object_face(owner, "IAudioSessionControl") {}
 
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-            return owner_->query(enter("IAudioSessionControl::QueryInterface"), iid, object);
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override {
-            enter("IAudioSessionControl::AddRef");
-            return owner_->add_ref();
-        }
-        ULONG STDMETHODCALLTYPE Release() override {
-            enter("IAudioSessionControl::Release");
-            return owner_->release();
-        }
         HRESULT STDMETHODCALLTYPE GetState(AudioSessionState*) override {
             return unsupported("IAudioSessionControl::GetState");
         }
@@ -268,24 +254,12 @@ class session_object final : public counted_object {
             enter(method);
             return leave(E_NOTIMPL, false);
         }
-        session_object* owner_;
     };
 
-    class volume_face final : public ISimpleAudioVolume {
+    class volume_face final : public object_face<ISimpleAudioVolume, session_object> {
       public:
-        explicit volume_face(session_object* owner) : owner_(owner) {}
+        explicit volume_face(session_object* owner) : object_face(owner, "ISimpleAudioVolume") {}
 
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-            return owner_->query(enter("ISimpleAudioVolume::QueryInterface"), iid, object);
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override {
-            enter("ISimpleAudioVolume::AddRef");
-            return owner_->add_ref();
-        }
-        ULONG STDMETHODCALLTYPE Release() override {
-            enter("ISimpleAudioVolume::Release");
-            return owner_->release();
-        }
         // Arguments logged: 1 when the event context is the all-zero GUID.
         HRESULT STDMETHODCALLTYPE SetMasterVolume(float level, LPCGUID context) override {
             auto scripted = enter("ISimpleAudioVolume::SetMasterVolume", {is_null_guid(context)});
@@ -312,9 +286,6 @@ class session_object final : public counted_object {
                          : 0.0f;
             return leave(after_work(scripted, S_OK));
         }
-
-      private:
-        session_object* owner_;
     };
 
     size_t index_;

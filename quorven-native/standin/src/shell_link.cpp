@@ -10,6 +10,7 @@
 #include "call_state.h"
 #include "class_table.h"
 #include "counted_object.h"
+#include "object_face.h"
 #include "win_standin/shell_link_script.h"
 
 namespace standin {
@@ -110,7 +111,7 @@ class shell_link_object final : public counted_object {
         return S_OK;
     }
 
-  private:
+    // IUnknown::QueryInterface through either face.
     HRESULT query(const std::optional<outcome>& scripted, REFIID iid, void** object) {
         if (object == nullptr) {
             return leave(E_POINTER);
@@ -123,6 +124,7 @@ class shell_link_object final : public counted_object {
         return leave(SUCCEEDED(hr) ? after_work(scripted, hr) : hr, false);
     }
 
+  private:
     HRESULT get(const std::optional<outcome>& scripted, const std::u16string& value, LPWSTR buffer,
                 int cch, HRESULT natural = S_OK) {
         if (replaces_work(scripted)) {
@@ -144,21 +146,10 @@ class shell_link_object final : public counted_object {
         return leave(after_work(scripted, S_OK));
     }
 
-    class link_face final : public IShellLinkW {
+    class link_face final : public object_face<IShellLinkW, shell_link_object> {
       public:
-        explicit link_face(shell_link_object* owner) : owner_(owner) {}
+        explicit link_face(shell_link_object* owner) : object_face(owner, "IShellLinkW") {}
 
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-            return owner_->query(enter("IShellLinkW::QueryInterface"), iid, object);
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override {
-            enter("IShellLinkW::AddRef");
-            return owner_->add_ref();
-        }
-        ULONG STDMETHODCALLTYPE Release() override {
-            enter("IShellLinkW::Release");
-            return owner_->release();
-        }
         // Arguments logged: cch, flags, 1 when the find data came zero-filled (0 when not, -1
         // when null).
         HRESULT STDMETHODCALLTYPE GetPath(LPWSTR file, int cch, WIN32_FIND_DATAW* find_data,
@@ -267,26 +258,12 @@ class shell_link_object final : public counted_object {
             auto scripted = enter("IShellLinkW::SetPath");
             return owner_->set(scripted, file, owner_->values_.target);
         }
-
-      private:
-        shell_link_object* owner_;
     };
 
-    class persist_face final : public IPersistFile {
+    class persist_face final : public object_face<IPersistFile, shell_link_object> {
       public:
-        explicit persist_face(shell_link_object* owner) : owner_(owner) {}
+        explicit persist_face(shell_link_object* owner) : object_face(owner, "IPersistFile") {}
 
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-            return owner_->query(enter("IPersistFile::QueryInterface"), iid, object);
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override {
-            enter("IPersistFile::AddRef");
-            return owner_->add_ref();
-        }
-        ULONG STDMETHODCALLTYPE Release() override {
-            enter("IPersistFile::Release");
-            return owner_->release();
-        }
         HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override {
             enter("IPersistFile::GetClassID");
             if (clsid == nullptr) {
@@ -342,9 +319,6 @@ class shell_link_object final : public counted_object {
             enter("IPersistFile::GetCurFile");
             return leave(E_NOTIMPL, false);
         }
-
-      private:
-        shell_link_object* owner_;
     };
 
     link_file values_;
