@@ -96,6 +96,27 @@ TEST(Keys, DirectoryKey) {
     EXPECT_NE(sc::dir_key(span(u"\u007f")), 0xD1EC70A100000001ull);
 }
 
+// Paths are checked for ASCII eight units at a time: one non-ASCII unit anywhere, in a block or
+// in the tail, gives the length key; every letter case and every ASCII unit hashes as above.
+TEST(Keys, DirectoryKeyOfLongPathsAtEveryLength) {
+    const std::u16string letters = u"C:\\Az/_@[`{\x7f.Zz09aQ";
+    for (size_t length = 0; length <= 40; ++length) {
+        std::u16string path;
+        for (size_t i = 0; i < length; ++i) {
+            path += letters[(i * 7) % letters.size()];
+        }
+        bool ascii = false;
+        EXPECT_EQ(sc::dir_key(span(path), &ascii), fnv_reference(path)) << length;
+        EXPECT_TRUE(ascii);
+        for (size_t at = 0; at < length; ++at) {
+            std::u16string marked = path;
+            marked[at] = at % 2 == 0 ? u'\u00e9' : u'\u0080';
+            EXPECT_EQ(sc::dir_key(span(marked), &ascii), 0xD1EC70A100000000ull | length) << at;
+            EXPECT_FALSE(ascii);
+        }
+    }
+}
+
 TEST(Keys, PathKeyAddsTheSeparatorOnlyWhereTheFullPathHasOne) {
     auto key = [](const std::u16string& dir, const std::u16string& name) {
         return sc::path_key(span(dir), span(name));

@@ -34,8 +34,8 @@ u32 intern_dir(search_core& core, utf16_span path, upper_cache& uppers, u32* id)
     // the hash of their folded spelling (the index files them ahead of the rest; see
     // index_paths). An ASCII path never equals a non-ASCII one, so each side holds every
     // directory that the other could not.
-    u64 key = dir_key(path);
-    bool ascii = is_ascii(path);
+    bool ascii = false;
+    u64 key = dir_key(path, &ascii);
     u32 tag = 0;
     if (ascii) {
         if (dir_id_list* ids = core.dir_lookup->find(key)) {

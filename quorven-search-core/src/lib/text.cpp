@@ -47,12 +47,12 @@ inline u32 non_ascii_upper(u32 c) {
 constexpr u64 fnv_offset_basis = 0xCBF29CE484222325ull;
 constexpr u64 fnv_prime = 0x100000001B3ull;
 
+// Units below 0x80 only. `A` to `Z` get bit 5 without a branch: mixed-case paths would
+// mispredict one, and the multiply chain is the only latency this loop should have.
 inline u64 fnv_lower_ascii(u64 hash, const u16* units, u32 length) {
     for (u32 i = 0; i < length; ++i) {
         u32 unit = units[i];
-        if (unit >= 0x41 && unit <= 0x5A) {
-            unit += 0x20;
-        }
+        unit |= static_cast<u32>(unit - 0x41u < 26u) << 5;
         hash = (hash ^ unit) * fnv_prime;
     }
     return hash;
@@ -68,6 +68,10 @@ inline bool all_below(const u16* units, u32 length, u32 limit) {
 }
 
 constexpr u64 non_ascii_path_marker = u64{0x50415448} << 32;
+
+constexpr u64 lanes(u64 value) {
+    return value * 0x0001000100010001ull;
+}
 
 }  // namespace
 
@@ -122,11 +126,29 @@ bool is_ascii(utf16_span text) {
     return all_below(text.units, text.length, 0x80);
 }
 
-u64 dir_key(utf16_span path) {
-    if (!is_ascii(path)) {
+u64 dir_key(utf16_span path, bool* ascii) {
+    // Eight units are checked before they are hashed, so that a non-ASCII path costs a look at
+    // its units up to the first non-ASCII one and not a hash of all of them.
+    u64 hash = fnv_offset_basis;
+    u32 i = 0;
+    for (; path.length - i >= 8; i += 8) {
+        u64 words[2];
+        qv::mem_copy(words, path.units + i, sizeof words);
+        if (((words[0] | words[1]) & lanes(0xFF80)) != 0) {
+            break;
+        }
+        hash = fnv_lower_ascii(hash, path.units + i, 8);
+    }
+    *ascii = all_below(path.units + i, path.length - i, 0x80);
+    if (!*ascii) {
         return (u64{0xD1EC70A1} << 32) | path.length;
     }
-    return fnv_lower_ascii(fnv_offset_basis, path.units, path.length);
+    return fnv_lower_ascii(hash, path.units + i, path.length - i);
+}
+
+u64 dir_key(utf16_span path) {
+    bool ascii = false;
+    return dir_key(path, &ascii);
 }
 
 // The hash's fields in locals while a piece is fed, so that they stay in registers.
@@ -161,10 +183,6 @@ struct folded_hash::packer {
 
 // Four units read as one word must land in the lanes put() fills first to last.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
-
-constexpr u64 lanes(u64 value) {
-    return value * 0x0001000100010001ull;
-}
 
 // Four units below 0x80 at once, one per 16-bit lane, folded as the unit-by-unit loop folds
 // them: `A` to `Z` lower-cased, `/` turned into `\`. No lane carries into the next, since every

@@ -29,6 +29,8 @@ bool is_ascii(utf16_span text);
 // Hash key of a directory path: FNV-1a over ASCII-lower-cased units, or for any path with a
 // unit at or above 0x80, a marker plus the length (such paths are told apart by comparison).
 qv::u64 dir_key(utf16_span path);
+// The same, telling through `ascii` whether every unit is below 0x80.
+qv::u64 dir_key(utf16_span path, bool* ascii);
 
 // Whether the full path of an entry has a `\` between its directory and its name: only when
 // the directory is non-empty and does not already end in a separator.
