@@ -172,6 +172,21 @@ struct folded_hash::packer {
             mix();
         }
     }
+    // `count` symbols (2 or 4) at once, the first in the low lane: those past the word's end
+    // start the next word.
+    void put_lanes(u64 symbols, u32 count) {
+        u32 at = filled;
+        word |= symbols << (16 * at);
+        filled = at + count;
+        if (filled >= 4) {
+            u32 left = filled - 4;
+            mix();
+            if (left != 0) {
+                word = symbols >> (16 * (count - left));
+                filled = left;
+            }
+        }
+    }
     void mix() {
         u64 product = (state ^ word) * 0x9E3779B97F4A7C15ull;
         state = (product << 27) | (product >> 37);  // the product's mixed high bits come down
@@ -205,31 +220,26 @@ void folded_hash::feed(utf16_span text, upper_cache& uppers) {
     packer p(*this);
     u32 i = 0;
     while (i < text.length) {
-        if (p.filled == 0 && text.length - i >= 4) {
+        if (text.length - i >= 4) {
             u64 four;
             qv::mem_copy(&four, text.units + i, sizeof four);
             if ((four & lanes(0xFF80)) == 0) {
-                p.word = fold_ascii_lanes(four);
-                p.mix();
+                p.put_lanes(fold_ascii_lanes(four), 4);
                 i += 4;
                 continue;
             }
         }
         u32 unit = text.units[i];
         if (unit < 0x80) {
-            if (unit >= 0x41 && unit <= 0x5A) {
-                unit += 0x20;
-            } else if (unit == slash) {
-                unit = backslash;
-            }
+            unit |= static_cast<u32>(unit - 0x41u < 26u) << 5;
+            unit ^= static_cast<u32>(unit == slash) * (slash ^ backslash);
             p.put(unit);
             ++i;
             continue;
         }
         code_point c = decode_at(text.units, i, text.length);
-        u32 folded = uppers.upper(c.value);  // below 0x110000
-        p.put(0x8000u | (folded >> 16));
-        p.put(folded & 0xFFFFu);
+        u64 folded = uppers.upper(c.value);  // below 0x110000
+        p.put_lanes((0x8000u | (folded >> 16)) | (folded & 0xFFFFu) << 16, 2);
         i += c.width;
     }
     p.store(*this);
