@@ -84,8 +84,10 @@ struct pending_dirs {
     qv::id_table index;         // positions in `spans`, by dir tag
 };
 
-// The id of a directory path, added if new. Before sealing only.
-qv::u32 intern_dir(search_core& core, utf16_span path, upper_cache& uppers, qv::u32* id);
+// The id of a directory path, added if new. Before sealing only. `key` and `ascii` are the
+// path's dir_key and whether it is all ASCII.
+qv::u32 intern_dir(search_core& core, utf16_span path, qv::u64 key, bool ascii, upper_cache& uppers,
+                   qv::u32* id);
 
 // The id a directory path of a mutation batch will have: an existing directory, one already
 // pending in this batch, or a new pending one (whose offset counts from `batch_text`). `tag` is

@@ -1,6 +1,7 @@
 #include "lib/text.h"
 
 #include "platform/icu/icu_case.h"
+#include "qv/fatal.h"
 #include "qv/memory.h"
 
 namespace quorven::search_core {
@@ -68,6 +69,7 @@ inline bool all_below(const u16* units, u32 length, u32 limit) {
 }
 
 constexpr u64 non_ascii_path_marker = u64{0x50415448} << 32;
+constexpr u64 non_ascii_dir_marker = u64{0xD1EC70A1} << 32;
 
 constexpr u64 lanes(u64 value) {
     return value * 0x0001000100010001ull;
@@ -141,7 +143,7 @@ u64 dir_key(utf16_span path, bool* ascii) {
     }
     *ascii = all_below(path.units + i, path.length - i, 0x80);
     if (!*ascii) {
-        return (u64{0xD1EC70A1} << 32) | path.length;
+        return non_ascii_dir_marker | path.length;
     }
     return fnv_lower_ascii(hash, path.units + i, path.length - i);
 }
@@ -149,6 +151,115 @@ u64 dir_key(utf16_span path, bool* ascii) {
 u64 dir_key(utf16_span path) {
     bool ascii = false;
     return dir_key(path, &ascii);
+}
+
+namespace {
+
+// Whether every unit is below 0x80, four units to a test.
+bool ascii_units(const u16* units, u32 length) {
+    u32 i = 0;
+    u64 seen = 0;
+    for (; length - i >= 4; i += 4) {
+        u64 four;
+        qv::mem_copy(&four, units + i, sizeof four);
+        seen |= four;
+    }
+    return (seen & lanes(0xFF80)) == 0 && all_below(units + i, length - i, 0x80);
+}
+
+inline u64 fnv_step(u64 hash, u32 unit) {
+    unit |= static_cast<u32>(unit - 0x41u < 26u) << 5;
+    return (hash ^ unit) * fnv_prime;
+}
+
+// The FNV chains of `Lanes` ASCII paths, `steps` units each, side by side: each chain waits on
+// its own multiply, so the multiplies of the others fill the wait. The chains are named one by
+// one so that they stay in registers.
+template <u32 Lanes>
+void fnv_side_by_side(u64* hashes, const u16** units, u32 steps) {
+    static_assert(Lanes >= 1 && Lanes <= 4);
+    u64 h0 = hashes[0];
+    u64 h1 = Lanes > 1 ? hashes[1] : 0;
+    u64 h2 = Lanes > 2 ? hashes[2] : 0;
+    u64 h3 = Lanes > 3 ? hashes[3] : 0;
+    const u16* u0 = units[0];
+    const u16* u1 = Lanes > 1 ? units[1] : u0;
+    const u16* u2 = Lanes > 2 ? units[2] : u0;
+    const u16* u3 = Lanes > 3 ? units[3] : u0;
+    for (u32 j = 0; j < steps; ++j) {
+        h0 = fnv_step(h0, u0[j]);
+        if constexpr (Lanes > 1) {
+            h1 = fnv_step(h1, u1[j]);
+        }
+        if constexpr (Lanes > 2) {
+            h2 = fnv_step(h2, u2[j]);
+        }
+        if constexpr (Lanes > 3) {
+            h3 = fnv_step(h3, u3[j]);
+        }
+    }
+    const u64 results[4] = {h0, h1, h2, h3};
+    for (u32 l = 0; l < Lanes; ++l) {
+        hashes[l] = results[l];
+        units[l] += steps;
+    }
+}
+
+}  // namespace
+
+void dir_keys(const utf16_span* paths, u32 count, u64* keys, bool* ascii) {
+    QV_CHECK(count <= max_keys_at_once);
+    // The ASCII paths' chains, packed to the front; a chain leaves once its path is hashed.
+    u64 hashes[max_keys_at_once];
+    const u16* units[max_keys_at_once];
+    u32 left[max_keys_at_once];
+    u32 owner[max_keys_at_once];
+    u32 lanes_used = 0;
+    for (u32 k = 0; k < count; ++k) {
+        ascii[k] = ascii_units(paths[k].units, paths[k].length);
+        keys[k] = ascii[k] ? fnv_offset_basis : non_ascii_dir_marker | paths[k].length;
+        if (ascii[k] && paths[k].length != 0) {
+            hashes[lanes_used] = fnv_offset_basis;
+            units[lanes_used] = paths[k].units;
+            left[lanes_used] = paths[k].length;
+            owner[lanes_used] = k;
+            ++lanes_used;
+        }
+    }
+    while (lanes_used != 0) {
+        u32 steps = left[0];
+        for (u32 l = 1; l < lanes_used; ++l) {
+            steps = left[l] < steps ? left[l] : steps;
+        }
+        switch (lanes_used) {
+            case 4:
+                fnv_side_by_side<4>(hashes, units, steps);
+                break;
+            case 3:
+                fnv_side_by_side<3>(hashes, units, steps);
+                break;
+            case 2:
+                fnv_side_by_side<2>(hashes, units, steps);
+                break;
+            default:
+                fnv_side_by_side<1>(hashes, units, steps);
+                break;
+        }
+        u32 kept = 0;
+        for (u32 l = 0; l < lanes_used; ++l) {
+            left[l] -= steps;
+            if (left[l] == 0) {
+                keys[owner[l]] = hashes[l];
+                continue;
+            }
+            hashes[kept] = hashes[l];
+            units[kept] = units[l];
+            left[kept] = left[l];
+            owner[kept] = owner[l];
+            ++kept;
+        }
+        lanes_used = kept;
+    }
 }
 
 // The hash's fields in locals while a piece is fed, so that they stay in registers.
@@ -208,12 +319,8 @@ inline u64 fold_ascii_lanes(u64 units) {
     return (units | (upper >> 2)) ^ ((slashes >> 7) * (slash ^ backslash));
 }
 
-u32 upper_cache::upper(u32 c) {
-    slot& s = slots_[static_cast<u32>(c * 0x9E3779B1u) >> 24];
-    if (s.code_point != c) {
-        s = {c, non_ascii_upper(c)};
-    }
-    return s.upper;
+void upper_cache::fill(slot& s, u32 c) {
+    s = {c, non_ascii_upper(c)};
 }
 
 void folded_hash::feed(utf16_span text, upper_cache& uppers) {
