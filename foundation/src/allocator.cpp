@@ -33,12 +33,12 @@ void mem_free(void* block) noexcept {
     }
 }
 
-void* mem_shrink(void* block, usize bytes) noexcept {
+void* mem_resize(void* block, usize bytes) noexcept {
     u64 attempt = __atomic_add_fetch(&seam_attempts, 1, __ATOMIC_RELAXED);
     if (attempt == __atomic_load_n(&seam_fail_at, __ATOMIC_RELAXED)) {
         return nullptr;
     }
-    return platform_heap_shrink(block, bytes == 0 ? 1 : bytes);
+    return platform_heap_resize(block, bytes == 0 ? 1 : bytes);
 }
 
 namespace alloc_seam {

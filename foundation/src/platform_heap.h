@@ -7,7 +7,8 @@ namespace qv {
 
 void* platform_heap_alloc(usize bytes) noexcept;
 void platform_heap_free(void* block) noexcept;
-// A smaller size for a live block, in place where the heap can; null on failure.
-void* platform_heap_shrink(void* block, usize bytes) noexcept;
+// A new size for a live block, in place where the heap can, else moved with its contents; null
+// on failure, with the block left as it was.
+void* platform_heap_resize(void* block, usize bytes) noexcept;
 
 }  // namespace qv

@@ -31,6 +31,21 @@ TEST(Array, GrowsToTwiceTheCapacityAndAtLeastFour) {
     EXPECT_EQ(a[4], 9);
 }
 
+// Growth resizes the block in place or moves it with its bytes: past the sizes the heap maps
+// pages for, every element stays, the capacities still double, and the live blocks stay one.
+TEST(Array, LargeGrowthKeepsEveryElement) {
+    const int64_t baseline = qv::alloc_seam::live_blocks();
+    qv::array<qv::u32> a;
+    for (qv::u32 i = 0; i < (1u << 22); ++i) {
+        ASSERT_TRUE(a.push_back(i * 2654435761u));
+    }
+    EXPECT_EQ(a.capacity(), qv::usize{1} << 22);
+    EXPECT_EQ(qv::alloc_seam::live_blocks(), baseline + 1);
+    for (qv::u32 i = 0; i < a.size(); ++i) {
+        ASSERT_EQ(a[i], i * 2654435761u) << i;
+    }
+}
+
 TEST(Array, ShrinkIsExactAndEmptyGivesUpStorage) {
     qv::array<int> a;
     ASSERT_TRUE(a.reserve_exact(50));

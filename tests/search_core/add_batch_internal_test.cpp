@@ -25,6 +25,42 @@ TEST(AddBatch, AppendedRecordsAreUtcTimesOfGenerationZero) {
     EXPECT_EQ(internals(s).live_count, 2u);
 }
 
+// Directories are interned before any record is appended, yet a directory that overflows the
+// pool keeps exactly the records before the first one naming it, as when each record was
+// handled in turn. Five overlapping spans of one text are five directories of 0x1000000 units;
+// four fill the pool.
+TEST(AddBatch, FullDirectoryPoolKeepsTheRecordsBeforeTheDirectory) {
+    constexpr uint32_t dir_units = 0x1000000;
+    batch b;
+    std::u16string& text = b.text();
+    for (uint32_t i = 0; i < dir_units + 4; ++i) {
+        text += char16_t(u'a' + i % 7);
+    }
+    text += u"n";
+    const uint32_t name_offset = dir_units + 4;
+    for (uint32_t dir : {0u, 1u, 0u, 2u, 3u, 0u, 4u, 1u}) {
+        quorven_search_core_entry_input_v1 input{};
+        input.dir_offset = dir;
+        input.dir_length = dir_units;
+        input.name_offset = name_offset;
+        input.name_length = 1;
+        b.records().push_back(input);
+    }
+    store s;
+    auto result = add(s, b);
+    EXPECT_EQ(result.status, 1u);
+    EXPECT_EQ(result.added, 0u);
+    EXPECT_EQ(result.entry_count, 6u);
+    EXPECT_EQ(result.dir_count, 4u);
+    const auto& entries = internals(s).entries;
+    ASSERT_EQ(entries.size(), 6u);
+    const uint32_t want_dirs[] = {0, 1, 0, 2, 3, 0};
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].dir_id, want_dirs[i]) << i;
+    }
+    EXPECT_EQ(stats(s).live_count, 6u);
+}
+
 TEST(AddBatch, OutOfMemoryAtEveryAllocation) {
     std::vector<entry> entries;
     for (int i = 0; i < 40; ++i) {

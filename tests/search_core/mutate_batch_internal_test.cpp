@@ -25,6 +25,29 @@ TEST(MutateBatch, UpsertAppendsItsRecordAndTheReplacedNameStays) {
     EXPECT_EQ(internals(s).live_count, 2u);
 }
 
+// Upserts append each name where the pool ends, so queries may go on skimming the pool; a
+// pool that ends past the last name (never made by the library) stops them.
+TEST(MutateBatch, UpsertsKeepTheNamesInEntryOrderAsFarAsTheyHold) {
+    store s(sealed_store({{u"C:\\Docs", u"a.txt"}, {u"C:\\Docs", u"b.txt"}}));
+    sc::search_core& core = internals(s);
+    ASSERT_EQ(run_query(s, u"txt", 5).result.matched, 2u);
+    ASSERT_EQ(core.names_in_entry_order, 1u);
+    mutations m;
+    m.upsert(u"C:\\Docs", u"a.txt", 9);
+    m.upsert(u"C:\\New", u"c.txt", 9);
+    ASSERT_EQ(mutate(s, m).status, 0u);
+    EXPECT_EQ(core.names_in_entry_order, 1u);
+    EXPECT_EQ(run_query(s, u"TXT", 5).result.matched, 3u);
+
+    ASSERT_TRUE(core.name_pool.reserve_more(1));
+    core.name_pool.push_back_reserved(u'x');
+    mutations more;
+    more.upsert(u"C:\\New", u"d.txt", 9);
+    ASSERT_EQ(mutate(s, more).status, 0u);
+    EXPECT_EQ(core.names_in_entry_order, 0u);
+    EXPECT_EQ(run_query(s, u"TXT", 5).result.matched, 4u);
+}
+
 // A refused batch may have grown capacities, never lengths: checked here where upserts into new
 // directories come before the failing record.
 TEST(MutateBatch, RefusedBatchesLeaveEveryArrayAsItWas) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lib/name_match.h"
+#include "lib/name_skim.h"
 
 namespace {
 
@@ -125,6 +126,54 @@ TEST(NAME_MATCH_SUITE, ScoresEqualThePlainRule) {
                     << "query of " << query.size() << " units, name of " << name.size();
             }
         }
+    }
+}
+
+// The skim of a whole pool finds exactly the start positions whose runs equal an ASCII query,
+// whichever two units it gates on: every run that next() passes over differs from the query,
+// and equal_at() agrees with units_equal_ci. Pools mix every kind of unit; the readable end sits
+// exactly after the last run, so the scalar tail runs too, and the range is cut into pieces.
+TEST(NAME_MATCH_SUITE, SkimFindsEveryEqualRun) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 400; ++round) {
+        std::u16string pool = random_text(rng, 300, round % 2 == 0 ? ascii_alphabet : alphabet);
+        std::u16string query;
+        if (round % 4 != 0 && pool.size() > 2) {
+            size_t start = std::uniform_int_distribution<size_t>(0, pool.size() - 1)(rng);
+            size_t length = std::uniform_int_distribution<size_t>(1, 20)(rng);
+            for (char16_t unit : pool.substr(start, length)) {
+                query += unit < 0x80 ? unit : u'b';
+            }
+        } else {
+            query = random_text(rng, 3, ascii_alphabet) + u"Z";
+        }
+        if (query.size() > pool.size()) {
+            continue;
+        }
+        auto units = reinterpret_cast<const uint16_t*>(pool.data());
+        auto q = reinterpret_cast<const uint16_t*>(query.data());
+        const auto length = static_cast<uint32_t>(query.size());
+        const sc::name_skimmer skimmer({q, length});
+        const size_t starts = pool.size() - query.size() + 1;
+        const size_t piece = 1 + std::uniform_int_distribution<size_t>(0, 40)(rng);
+        size_t at = 0;
+        for (size_t piece_end = 0; piece_end < starts;) {
+            piece_end = std::min(starts, piece_end + piece);
+            while (true) {
+                size_t found = skimmer.next(units, at, piece_end, pool.size());
+                ASSERT_LE(found, piece_end);
+                for (; at < found; ++at) {
+                    ASSERT_FALSE(sc::units_equal_ci(units + at, q, length)) << "passed over " << at;
+                }
+                if (found == piece_end) {
+                    break;
+                }
+                EXPECT_EQ(skimmer.equal_at(units + at), sc::units_equal_ci(units + at, q, length))
+                    << "at " << at << ", query of " << query.size() << " units";
+                ++at;
+            }
+        }
+        EXPECT_EQ(at, starts);
     }
 }
 

@@ -96,6 +96,55 @@ TEST(Keys, DirectoryKey) {
     EXPECT_NE(sc::dir_key(span(u"\u007f")), 0xD1EC70A100000001ull);
 }
 
+// Paths are checked for ASCII eight units at a time: one non-ASCII unit anywhere, in a block or
+// in the tail, gives the length key; every letter case and every ASCII unit hashes as above.
+TEST(Keys, DirectoryKeyOfLongPathsAtEveryLength) {
+    const std::u16string letters = u"C:\\Az/_@[`{\x7f.Zz09aQ";
+    for (size_t length = 0; length <= 40; ++length) {
+        std::u16string path;
+        for (size_t i = 0; i < length; ++i) {
+            path += letters[(i * 7) % letters.size()];
+        }
+        bool ascii = false;
+        EXPECT_EQ(sc::dir_key(span(path), &ascii), fnv_reference(path)) << length;
+        EXPECT_TRUE(ascii);
+        for (size_t at = 0; at < length; ++at) {
+            std::u16string marked = path;
+            marked[at] = at % 2 == 0 ? u'\u00e9' : u'\u0080';
+            EXPECT_EQ(sc::dir_key(span(marked), &ascii), 0xD1EC70A100000000ull | length) << at;
+            EXPECT_FALSE(ascii);
+        }
+    }
+}
+
+// Keys hashed side by side equal those hashed alone, whatever the mix of lengths (empty ones,
+// chains that end at once or one by one) and of ASCII and non-ASCII paths in a group.
+TEST(Keys, DirectoryKeysSideBySideEqualThoseAlone) {
+    std::mt19937 rng(5);
+    const std::u16string letters = u"aZ\\/. 9_\u00e9\u0434";
+    for (int round = 0; round < 300; ++round) {
+        uint32_t count = 1 + rng() % sc::max_keys_at_once;
+        std::vector<std::u16string> texts(count);
+        std::vector<sc::utf16_span> paths;
+        for (auto& t : texts) {
+            size_t length = rng() % 4 == 0 ? rng() % 3 : rng() % 70;
+            bool ascii = rng() % 3 != 0;
+            for (size_t i = 0; i < length; ++i) {
+                t += letters[rng() % (ascii ? letters.size() - 2 : letters.size())];
+            }
+            paths.push_back(span(t));
+        }
+        uint64_t keys[sc::max_keys_at_once];
+        bool ascii[sc::max_keys_at_once];
+        sc::dir_keys(paths.data(), count, keys, ascii);
+        for (uint32_t k = 0; k < count; ++k) {
+            bool alone_ascii = false;
+            EXPECT_EQ(keys[k], sc::dir_key(paths[k], &alone_ascii)) << round << "/" << k;
+            EXPECT_EQ(ascii[k], alone_ascii);
+        }
+    }
+}
+
 TEST(Keys, PathKeyAddsTheSeparatorOnlyWhereTheFullPathHasOne) {
     auto key = [](const std::u16string& dir, const std::u16string& name) {
         return sc::path_key(span(dir), span(name));

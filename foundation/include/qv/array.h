@@ -89,7 +89,7 @@ class array {
             return true;
         }
         if constexpr (__is_trivially_copyable(T)) {
-            void* kept = mem_shrink(data_, size_ * sizeof(T));
+            void* kept = mem_resize(data_, size_ * sizeof(T));
             if (kept == nullptr) {
                 return false;
             }
@@ -158,6 +158,19 @@ class array {
     static constexpr usize max_elements() { return u64_max / sizeof(T); }
 
     bool reallocate(usize count) noexcept {
+        // Bytes can move with their block: a large array grows without a copy of what it holds
+        // or a second set of pages, and a failed growth leaves it as it was.
+        if constexpr (__is_trivially_copyable(T)) {
+            if (data_ != nullptr && count >= size_ && count <= max_elements()) {
+                void* resized = mem_resize(data_, count * sizeof(T));
+                if (resized == nullptr) {
+                    return false;
+                }
+                data_ = static_cast<T*>(resized);
+                capacity_ = count;
+                return true;
+            }
+        }
         T* fresh = mem_alloc_array<T>(count);
         if (fresh == nullptr) {
             return false;

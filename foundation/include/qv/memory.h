@@ -9,10 +9,12 @@ namespace qv {
 // Returns null on failure; never throws, never aborts.
 void* mem_alloc(usize bytes) noexcept;
 void mem_free(void* block) noexcept;
-// Gives a live block a smaller size of `bytes` (at least 1), in place where the platform can,
-// so that trimming a large block neither copies it nor needs both sizes at once. Returns the
-// block's new address, or null with the block left as it was.
-void* mem_shrink(void* block, usize bytes) noexcept;
+// Gives a live block a new size of `bytes` (at least 1), keeping its contents up to the smaller
+// size, in place where the platform can: trimming a large block neither copies it nor needs
+// both sizes at once, and growing one moves it only when it must (a large block by remapping
+// its pages rather than copying them). Returns the block's new address, or null with the block
+// left as it was.
+void* mem_resize(void* block, usize bytes) noexcept;
 
 // Allocation of `count` objects of T with the multiplication checked.
 template <typename T>

@@ -35,7 +35,7 @@ void* platform_heap_alloc(usize bytes) noexcept {
 void platform_heap_free(void* block) noexcept {
     free(block);
 }
-void* platform_heap_shrink(void* block, usize bytes) noexcept {
+void* platform_heap_resize(void* block, usize bytes) noexcept {
     return realloc(block, bytes);
 }
 

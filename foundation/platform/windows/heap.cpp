@@ -13,7 +13,7 @@ void* platform_heap_alloc(usize bytes) noexcept {
 void platform_heap_free(void* block) noexcept {
     HeapFree(GetProcessHeap(), 0, block);
 }
-void* platform_heap_shrink(void* block, usize bytes) noexcept {
+void* platform_heap_resize(void* block, usize bytes) noexcept {
     return HeapReAlloc(GetProcessHeap(), 0, block, bytes);
 }
 

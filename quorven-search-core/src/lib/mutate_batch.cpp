@@ -330,6 +330,14 @@ void apply(search_core& core, batch_plan& plan, const u16* text) {
         core.entries[doomed.id].deleted = 1;
     }
     core.live_count -= plan.doomed.size();
+    // Each name is appended right after the last; the layout queries rely on holds as long as
+    // the last entry's name ended where the pool does.
+    if (!core.entries.empty()) {
+        const entry_record& last = core.entries[core.entries.size() - 1];
+        if (u64{last.name_offset} + last.name_length != core.name_pool.size()) {
+            core.names_in_entry_order = 0;
+        }
+    }
     for (const upsert_item& upsert : plan.upserts) {
         u32 name_offset = static_cast<u32>(core.name_pool.size());
         core.name_pool.append_reserved(upsert.name.units, upsert.name.length);

@@ -27,15 +27,14 @@ utf16_span name_text(const search_core& core, const entry_record& entry) {
     return span_in(core.name_pool, entry.name_offset, entry.name_length);
 }
 
-u32 intern_dir(search_core& core, utf16_span path, upper_cache& uppers, u32* id) {
+u32 intern_dir(search_core& core, utf16_span path, u64 key, bool ascii, upper_cache& uppers,
+               u32* id) {
     QV_CHECK(core.dir_lookup);
     // An ASCII path has a dir_key of its own and is found through dir_lookup. All non-ASCII
     // paths of one length share a key, so they are found through the path index instead, by
     // the hash of their folded spelling (the index files them ahead of the rest; see
     // index_paths). An ASCII path never equals a non-ASCII one, so each side holds every
     // directory that the other could not.
-    u64 key = dir_key(path);
-    bool ascii = is_ascii(path);
     u32 tag = 0;
     if (ascii) {
         if (dir_id_list* ids = core.dir_lookup->find(key)) {

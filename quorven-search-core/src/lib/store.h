@@ -68,6 +68,11 @@ struct search_core {
     qv::owned<dir_lookup_map> dir_lookup;  // present only until the store is sealed
     qv::u64 live_count = 0;
     qv::u8 sealed = 0;
+    // Set once a query, walking every entry, found each name starting in name_pool where the
+    // previous entry's ends (the first at 0) and live_count counting the live entries: later
+    // queries may then scan the pool as one text and find each place's entry by its offset.
+    // Appending an entry whose name follows on keeps it; mutate_batch clears it otherwise.
+    qv::u8 names_in_entry_order = 0;
     qv::atomic_byte cancel_requested;
     path_index paths;
 };
@@ -79,8 +84,10 @@ struct pending_dirs {
     qv::id_table index;         // positions in `spans`, by dir tag
 };
 
-// The id of a directory path, added if new. Before sealing only.
-qv::u32 intern_dir(search_core& core, utf16_span path, upper_cache& uppers, qv::u32* id);
+// The id of a directory path, added if new. Before sealing only. `key` and `ascii` are the
+// path's dir_key and whether it is all ASCII.
+qv::u32 intern_dir(search_core& core, utf16_span path, qv::u64 key, bool ascii, upper_cache& uppers,
+                   qv::u32* id);
 
 // The id a directory path of a mutation batch will have: an existing directory, one already
 // pending in this batch, or a new pending one (whose offset counts from `batch_text`). `tag` is

@@ -1,6 +1,7 @@
 #include "lib/text.h"
 
 #include "platform/icu/icu_case.h"
+#include "qv/fatal.h"
 #include "qv/memory.h"
 
 namespace quorven::search_core {
@@ -47,12 +48,12 @@ inline u32 non_ascii_upper(u32 c) {
 constexpr u64 fnv_offset_basis = 0xCBF29CE484222325ull;
 constexpr u64 fnv_prime = 0x100000001B3ull;
 
+// Units below 0x80 only. `A` to `Z` get bit 5 without a branch: mixed-case paths would
+// mispredict one, and the multiply chain is the only latency this loop should have.
 inline u64 fnv_lower_ascii(u64 hash, const u16* units, u32 length) {
     for (u32 i = 0; i < length; ++i) {
         u32 unit = units[i];
-        if (unit >= 0x41 && unit <= 0x5A) {
-            unit += 0x20;
-        }
+        unit |= static_cast<u32>(unit - 0x41u < 26u) << 5;
         hash = (hash ^ unit) * fnv_prime;
     }
     return hash;
@@ -68,6 +69,11 @@ inline bool all_below(const u16* units, u32 length, u32 limit) {
 }
 
 constexpr u64 non_ascii_path_marker = u64{0x50415448} << 32;
+constexpr u64 non_ascii_dir_marker = u64{0xD1EC70A1} << 32;
+
+constexpr u64 lanes(u64 value) {
+    return value * 0x0001000100010001ull;
+}
 
 }  // namespace
 
@@ -122,11 +128,138 @@ bool is_ascii(utf16_span text) {
     return all_below(text.units, text.length, 0x80);
 }
 
-u64 dir_key(utf16_span path) {
-    if (!is_ascii(path)) {
-        return (u64{0xD1EC70A1} << 32) | path.length;
+u64 dir_key(utf16_span path, bool* ascii) {
+    // Eight units are checked before they are hashed, so that a non-ASCII path costs a look at
+    // its units up to the first non-ASCII one and not a hash of all of them.
+    u64 hash = fnv_offset_basis;
+    u32 i = 0;
+    for (; path.length - i >= 8; i += 8) {
+        u64 words[2];
+        qv::mem_copy(words, path.units + i, sizeof words);
+        if (((words[0] | words[1]) & lanes(0xFF80)) != 0) {
+            break;
+        }
+        hash = fnv_lower_ascii(hash, path.units + i, 8);
     }
-    return fnv_lower_ascii(fnv_offset_basis, path.units, path.length);
+    *ascii = all_below(path.units + i, path.length - i, 0x80);
+    if (!*ascii) {
+        return non_ascii_dir_marker | path.length;
+    }
+    return fnv_lower_ascii(hash, path.units + i, path.length - i);
+}
+
+u64 dir_key(utf16_span path) {
+    bool ascii = false;
+    return dir_key(path, &ascii);
+}
+
+namespace {
+
+// Whether every unit is below 0x80, four units to a test.
+bool ascii_units(const u16* units, u32 length) {
+    u32 i = 0;
+    u64 seen = 0;
+    for (; length - i >= 4; i += 4) {
+        u64 four;
+        qv::mem_copy(&four, units + i, sizeof four);
+        seen |= four;
+    }
+    return (seen & lanes(0xFF80)) == 0 && all_below(units + i, length - i, 0x80);
+}
+
+inline u64 fnv_step(u64 hash, u32 unit) {
+    unit |= static_cast<u32>(unit - 0x41u < 26u) << 5;
+    return (hash ^ unit) * fnv_prime;
+}
+
+// The FNV chains of `Lanes` ASCII paths, `steps` units each, side by side: each chain waits on
+// its own multiply, so the multiplies of the others fill the wait. The chains are named one by
+// one so that they stay in registers.
+template <u32 Lanes>
+void fnv_side_by_side(u64* hashes, const u16** units, u32 steps) {
+    static_assert(Lanes >= 1 && Lanes <= 4);
+    u64 h0 = hashes[0];
+    u64 h1 = Lanes > 1 ? hashes[1] : 0;
+    u64 h2 = Lanes > 2 ? hashes[2] : 0;
+    u64 h3 = Lanes > 3 ? hashes[3] : 0;
+    const u16* u0 = units[0];
+    const u16* u1 = Lanes > 1 ? units[1] : u0;
+    const u16* u2 = Lanes > 2 ? units[2] : u0;
+    const u16* u3 = Lanes > 3 ? units[3] : u0;
+    for (u32 j = 0; j < steps; ++j) {
+        h0 = fnv_step(h0, u0[j]);
+        if constexpr (Lanes > 1) {
+            h1 = fnv_step(h1, u1[j]);
+        }
+        if constexpr (Lanes > 2) {
+            h2 = fnv_step(h2, u2[j]);
+        }
+        if constexpr (Lanes > 3) {
+            h3 = fnv_step(h3, u3[j]);
+        }
+    }
+    const u64 results[4] = {h0, h1, h2, h3};
+    for (u32 l = 0; l < Lanes; ++l) {
+        hashes[l] = results[l];
+        units[l] += steps;
+    }
+}
+
+}  // namespace
+
+void dir_keys(const utf16_span* paths, u32 count, u64* keys, bool* ascii) {
+    QV_CHECK(count <= max_keys_at_once);
+    // The ASCII paths' chains, packed to the front; a chain leaves once its path is hashed.
+    u64 hashes[max_keys_at_once];
+    const u16* units[max_keys_at_once];
+    u32 left[max_keys_at_once];
+    u32 owner[max_keys_at_once];
+    u32 lanes_used = 0;
+    for (u32 k = 0; k < count; ++k) {
+        ascii[k] = ascii_units(paths[k].units, paths[k].length);
+        keys[k] = ascii[k] ? fnv_offset_basis : non_ascii_dir_marker | paths[k].length;
+        if (ascii[k] && paths[k].length != 0) {
+            hashes[lanes_used] = fnv_offset_basis;
+            units[lanes_used] = paths[k].units;
+            left[lanes_used] = paths[k].length;
+            owner[lanes_used] = k;
+            ++lanes_used;
+        }
+    }
+    while (lanes_used != 0) {
+        u32 steps = left[0];
+        for (u32 l = 1; l < lanes_used; ++l) {
+            steps = left[l] < steps ? left[l] : steps;
+        }
+        switch (lanes_used) {
+            case 4:
+                fnv_side_by_side<4>(hashes, units, steps);
+                break;
+            case 3:
+                fnv_side_by_side<3>(hashes, units, steps);
+                break;
+            case 2:
+                fnv_side_by_side<2>(hashes, units, steps);
+                break;
+            default:
+                fnv_side_by_side<1>(hashes, units, steps);
+                break;
+        }
+        u32 kept = 0;
+        for (u32 l = 0; l < lanes_used; ++l) {
+            left[l] -= steps;
+            if (left[l] == 0) {
+                keys[owner[l]] = hashes[l];
+                continue;
+            }
+            hashes[kept] = hashes[l];
+            units[kept] = units[l];
+            left[kept] = left[l];
+            owner[kept] = owner[l];
+            ++kept;
+        }
+        lanes_used = kept;
+    }
 }
 
 // The hash's fields in locals while a piece is fed, so that they stay in registers.
@@ -150,6 +283,21 @@ struct folded_hash::packer {
             mix();
         }
     }
+    // `count` symbols (2 or 4) at once, the first in the low lane: those past the word's end
+    // start the next word.
+    void put_lanes(u64 symbols, u32 count) {
+        u32 at = filled;
+        word |= symbols << (16 * at);
+        filled = at + count;
+        if (filled >= 4) {
+            u32 left = filled - 4;
+            mix();
+            if (left != 0) {
+                word = symbols >> (16 * (count - left));
+                filled = left;
+            }
+        }
+    }
     void mix() {
         u64 product = (state ^ word) * 0x9E3779B97F4A7C15ull;
         state = (product << 27) | (product >> 37);  // the product's mixed high bits come down
@@ -162,10 +310,6 @@ struct folded_hash::packer {
 // Four units read as one word must land in the lanes put() fills first to last.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
 
-constexpr u64 lanes(u64 value) {
-    return value * 0x0001000100010001ull;
-}
-
 // Four units below 0x80 at once, one per 16-bit lane, folded as the unit-by-unit loop folds
 // them: `A` to `Z` lower-cased, `/` turned into `\`. No lane carries into the next, since every
 // sum stays below 0x100.
@@ -175,43 +319,34 @@ inline u64 fold_ascii_lanes(u64 units) {
     return (units | (upper >> 2)) ^ ((slashes >> 7) * (slash ^ backslash));
 }
 
-u32 upper_cache::upper(u32 c) {
-    slot& s = slots_[static_cast<u32>(c * 0x9E3779B1u) >> 24];
-    if (s.code_point != c) {
-        s = {c, non_ascii_upper(c)};
-    }
-    return s.upper;
+void upper_cache::fill(slot& s, u32 c) {
+    s = {c, non_ascii_upper(c)};
 }
 
 void folded_hash::feed(utf16_span text, upper_cache& uppers) {
     packer p(*this);
     u32 i = 0;
     while (i < text.length) {
-        if (p.filled == 0 && text.length - i >= 4) {
+        if (text.length - i >= 4) {
             u64 four;
             qv::mem_copy(&four, text.units + i, sizeof four);
             if ((four & lanes(0xFF80)) == 0) {
-                p.word = fold_ascii_lanes(four);
-                p.mix();
+                p.put_lanes(fold_ascii_lanes(four), 4);
                 i += 4;
                 continue;
             }
         }
         u32 unit = text.units[i];
         if (unit < 0x80) {
-            if (unit >= 0x41 && unit <= 0x5A) {
-                unit += 0x20;
-            } else if (unit == slash) {
-                unit = backslash;
-            }
+            unit |= static_cast<u32>(unit - 0x41u < 26u) << 5;
+            unit ^= static_cast<u32>(unit == slash) * (slash ^ backslash);
             p.put(unit);
             ++i;
             continue;
         }
         code_point c = decode_at(text.units, i, text.length);
-        u32 folded = uppers.upper(c.value);  // below 0x110000
-        p.put(0x8000u | (folded >> 16));
-        p.put(folded & 0xFFFFu);
+        u64 folded = uppers.upper(c.value);  // below 0x110000
+        p.put_lanes((0x8000u | (folded >> 16)) | (folded & 0xFFFFu) << 16, 2);
         i += c.width;
     }
     p.store(*this);

@@ -29,6 +29,11 @@ bool is_ascii(utf16_span text);
 // Hash key of a directory path: FNV-1a over ASCII-lower-cased units, or for any path with a
 // unit at or above 0x80, a marker plus the length (such paths are told apart by comparison).
 qv::u64 dir_key(utf16_span path);
+// The same, telling through `ascii` whether every unit is below 0x80.
+qv::u64 dir_key(utf16_span path, bool* ascii);
+// The same for up to max_keys_at_once paths, hashed side by side.
+inline constexpr qv::u32 max_keys_at_once = 4;
+void dir_keys(const utf16_span* paths, qv::u32 count, qv::u64* keys, bool* ascii);
 
 // Whether the full path of an entry has a `\` between its directory and its name: only when
 // the directory is non-empty and does not already end in a separator.
@@ -53,14 +58,23 @@ class upper_cache {
         }
     }
     // ICU's simple upper-case mapping of `c` (at or above 0x80), kept only when it is a scalar
-    // value of the same UTF-16 width, as names_equal_ci compares.
-    qv::u32 upper(qv::u32 c);
+    // value of the same UTF-16 width, as names_equal_ci compares. Inline, so that a hash fed
+    // code point by code point keeps its state in registers; only a miss leaves the line.
+    qv::u32 upper(qv::u32 c) {
+        slot& s = slots_[static_cast<qv::u32>(c * 0x9E3779B1u) >> 24];
+        if (s.code_point != c) {
+            fill(s, c);
+        }
+        return s.upper;
+    }
 
   private:
     struct slot {
         qv::u32 code_point;
         qv::u32 upper;
     };
+    static void fill(slot& s, qv::u32 c);
+
     slot slots_[256];
 };
 
