@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "com_host_threads.h"
 #include "wine_shortcut_fixture.h"
 
 namespace wine_native_test {
@@ -44,10 +45,11 @@ class apartment_on_host_thread : public wine_shortcut,
 
 // Runs on the host thread: no test assertions here, only calls and their outcomes.
 void run_host_thread(const host_apartment& host, const std::wstring& link,
-                     const link_values& values, thread_outcome& out) {
+                     const link_values& values, thread_outcome& out, com_host_threads& hosts) {
     if (host.joined) {
         out.host_join = CoInitializeEx(nullptr, host.model);
     }
+    hosts.note_before_calls();
     write_request write(link, values);
     out.write_status = quorven_shortcut_write_v2(&write.record, &out.written);
     read_request read(link, QUORVEN_SHORTCUT_MODE_FULL);
@@ -70,6 +72,7 @@ void run_host_thread(const host_apartment& host, const std::wstring& link,
         DWORD other =
             host.model == COINIT_MULTITHREADED ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED;
         out.still_joined = CoInitializeEx(nullptr, other);  // RPC_E_CHANGED_MODE counts nothing
+        hosts.note_after_calls();
         CoUninitialize();
     }
     // The single-threaded probe tells both leftovers apart: S_FALSE (still single-threaded) and
@@ -89,9 +92,11 @@ TEST_P(apartment_on_host_thread, CallsAreServedAndTheApartmentLeftAsFound) {
     std::wstring link = in_folder(L"tool.lnk");
 
     thread_outcome out;
+    com_host_threads hosts;
     std::thread host_thread(run_host_thread, std::cref(host), std::cref(link), std::cref(values),
-                            std::ref(out));
+                            std::ref(out), std::ref(hosts));
     host_thread.join();
+    EXPECT_TRUE(hosts.all_ended());
 
     if (host.joined) {
         ASSERT_EQ(out.host_join, S_OK);

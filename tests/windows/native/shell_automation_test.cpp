@@ -17,6 +17,8 @@
 
 #include <thread>
 
+#include "com_host_threads.h"
+
 namespace wine_native_test {
 namespace {
 
@@ -193,12 +195,16 @@ TEST_F(wine_shell, RecycleBinOnAMultithreadedHostThread) {
     bin_call call{L"relative\\folder", L"nothing.txt"};
     HRESULT joined = E_PENDING;
     HRESULT still_joined = E_PENDING;
+    com_host_threads hosts;
     std::thread([&] {
         joined = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        hosts.note_before_calls();
         call.run(QUORVEN_RECYCLE_BIN_MODE_COUNT);
         still_joined = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        hosts.note_after_calls();
         CoUninitialize();
     }).join();
+    EXPECT_TRUE(hosts.all_ended());
     ASSERT_EQ(joined, S_OK);
     EXPECT_EQ(call.status, QUORVEN_NATIVE_STATUS_OK) << std::hex << call.result.hresult;
     EXPECT_EQ(call.result.hr_com_init, QUORVEN_NATIVE_HR_CHANGED_MODE);
