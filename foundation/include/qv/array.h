@@ -78,23 +78,15 @@ class array {
         return reserve(size_ + extra);
     }
 
-    // Capacity equal to the length; an empty array gives up its storage. Fails only if the
-    // smaller block cannot be allocated, leaving the array as it was.
+    // Capacity equal to the length (plain data is trimmed in place, as reallocate resizes its
+    // block); an empty array gives up its storage. Fails only if the smaller block cannot be
+    // allocated, leaving the array as it was.
     [[nodiscard]] bool shrink_to_fit() noexcept {
         if (size_ == capacity_) {
             return true;
         }
         if (size_ == 0) {
             release();
-            return true;
-        }
-        if constexpr (__is_trivially_copyable(T)) {
-            void* kept = mem_resize(data_, size_ * sizeof(T));
-            if (kept == nullptr) {
-                return false;
-            }
-            data_ = static_cast<T*>(kept);
-            capacity_ = size_;
             return true;
         }
         return reallocate(size_);
