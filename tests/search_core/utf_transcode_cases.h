@@ -20,7 +20,7 @@ namespace {
 
 namespace sc = quorven::search_core;
 
-constexpr uint32_t padding = sc::unit_vector_lanes;
+constexpr uint32_t padding = sc::vrel::transcode_padding;
 constexpr uint16_t canary = 0xBEEF;
 
 // Decodes `text` both ways (padded with non-ASCII bytes after it, and not) and checks each
@@ -80,14 +80,61 @@ void expect_encoding_as_icu(const std::vector<uint16_t>& text) {
     }
 }
 
-// `sequence` alone, and after and before ASCII runs of 1 to 17 bytes.
+// `sequence` alone, and after and before ASCII runs that put it across each boundary of the
+// eight- and sixteen-byte blocks.
 void expect_in_context_as_icu(const std::vector<uint8_t>& sequence) {
     expect_decoding_as_icu(sequence);
-    for (uint32_t run : {1u, 7u, 8u, 9u, 17u}) {
+    for (uint32_t run : {1u, 7u, 9u, 14u, 15u, 17u}) {
         std::vector<uint8_t> text(run, 'a');
         text.insert(text.end(), sequence.begin(), sequence.end());
         text.insert(text.end(), run, 'b');
         expect_decoding_as_icu(text);
+    }
+}
+
+// The vector operations the conversions are built on, against their plain meaning: every set
+// of lanes packed, every byte sorted against every bound, lanes chosen and shifted.
+TEST(UTF_TRANSCODE_SUITE, VectorOperations) {
+    alignas(16)
+        uint16_t lanes[8] = {0x8001, 0x4002, 0x2003, 0x1004, 0x0805, 0x0406, 0x0207, 0x0108};
+    sc::unit_vector v = sc::load_units(lanes);
+    for (uint32_t keep = 0; keep < 256; ++keep) {
+        uint16_t packed[8] = {};
+        sc::store_units(packed, sc::pack_units(v, keep));
+        uint32_t j = 0;
+        for (uint32_t lane = 0; lane < 8; ++lane) {
+            if ((keep >> lane & 1) != 0) {
+                ASSERT_EQ(packed[j++], lanes[lane]) << "keep " << keep << " lane " << lane;
+            }
+        }
+        ASSERT_EQ(sc::lane_packing_table.kept[keep], j);
+    }
+    uint16_t shifted[8] = {};
+    sc::store_units(shifted, sc::shift_units_left<6>(v));
+    uint16_t chosen[8] = {};
+    alignas(16) const uint16_t mask[8] = {0xFFFF, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF};
+    sc::store_units(chosen, sc::select_units(sc::load_units(mask), v, sc::splat_unit(7)));
+    for (uint32_t lane = 0; lane < 8; ++lane) {
+        EXPECT_EQ(shifted[lane], static_cast<uint16_t>(lanes[lane] << 6)) << lane;
+        EXPECT_EQ(chosen[lane], mask[lane] != 0 ? lanes[lane] : 7) << lane;
+    }
+
+    uint8_t bytes[256];
+    for (uint32_t b = 0; b < 256; ++b) {
+        bytes[b] = static_cast<uint8_t>(b * 37 + 11);
+    }
+    for (uint32_t at = 0; at < 256; at += 16) {
+        sc::byte_vector block = sc::load_bytes(bytes + at);
+        for (uint32_t bound = 0; bound < 256; ++bound) {
+            uint32_t above = 0;
+            uint32_t equal = 0;
+            for (uint32_t k = 0; k < 16; ++k) {
+                above |= (bytes[at + k] >= bound ? 1u : 0u) << k;
+                equal |= (bytes[at + k] == bound ? 1u : 0u) << k;
+            }
+            ASSERT_EQ(sc::bytes_at_least(block, static_cast<uint8_t>(bound)), above) << bound;
+            ASSERT_EQ(sc::bytes_equal(block, static_cast<uint8_t>(bound)), equal) << bound;
+        }
     }
 }
 

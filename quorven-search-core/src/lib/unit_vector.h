@@ -1,4 +1,5 @@
-// Eight UTF-16 code units side by side, with the few operations the name scan needs. Chosen at
+// Eight UTF-16 code units side by side, with the few operations the name scan and the index
+// file's conversions need. Chosen at
 // compile time: NEON on ARM64 (the shipped DLL), SSE2 on x64, and a portable form elsewhere or
 // when QUORVEN_PORTABLE_UNIT_VECTOR is defined before this header. Each form lives in its own
 // inline namespace, so a test may compile the portable one beside the native one without the
@@ -20,6 +21,46 @@
 #endif
 
 namespace quorven::search_core {
+
+// How pack_units gathers the lanes it keeps (bit k of `keep` for lane k) into the low lanes, in
+// order, for each of the 256 sets. `from[keep][j]` is the lane that lands in lane j. For a
+// machine without a lane shuffle, the same packing as three shifts: a kept lane with d dropped
+// lanes below it moves down by 1, 2 and 4 lanes as the bits of d say, lowest first, which never
+// lands one lane on another that is still to move. `moved_to[keep][s][j]` is all ones where
+// step s (a shift by 1 << s) puts a lane into lane j.
+struct lane_packing {
+    qv::u8 from[256][8];
+    qv::u16 moved_to[256][3][8];
+    qv::u8 kept[256];
+};
+inline constexpr lane_packing lane_packing_table = [] {
+    lane_packing table = {};
+    for (qv::u32 keep = 0; keep < 256; ++keep) {
+        qv::u32 count = 0;
+        qv::u32 dropped = 0;
+        qv::u32 position[8] = {};
+        qv::u32 distance[8] = {};
+        for (qv::u32 lane = 0; lane < 8; ++lane) {
+            if ((keep >> lane & 1) == 0) {
+                ++dropped;
+                continue;
+            }
+            table.from[keep][count++] = static_cast<qv::u8>(lane);
+            position[lane] = lane;
+            distance[lane] = dropped;
+        }
+        table.kept[keep] = static_cast<qv::u8>(count);
+        for (qv::u32 step = 0; step < 3; ++step) {
+            for (qv::u32 lane = 0; lane < 8; ++lane) {
+                if ((keep >> lane & 1) != 0 && (distance[lane] >> step & 1) != 0) {
+                    position[lane] -= 1u << step;
+                    table.moved_to[keep][step][position[lane]] = 0xFFFF;
+                }
+            }
+        }
+    }
+    return table;
+}();
 
 #if defined(QUORVEN_UNIT_VECTOR_NEON)
 inline namespace QUORVEN_UNIT_VECTOR_NAMESPACE {
@@ -50,6 +91,15 @@ inline unit_vector or_units(unit_vector a, unit_vector b) {
 inline unit_vector and_units(unit_vector a, unit_vector b) {
     return vandq_u16(a, b);
 }
+// Each lane of `a` where `mask` is all ones, of `b` where it is all zeros.
+inline unit_vector select_units(unit_vector mask, unit_vector a, unit_vector b) {
+    return vbslq_u16(mask, a, b);
+}
+// Each lane shifted left by `bits`, the bits shifted past the top dropped.
+template <int bits>
+inline unit_vector shift_units_left(unit_vector a) {
+    return vshlq_n_u16(a, bits);
+}
 // All ones in each lane where a equals b.
 inline unit_vector equal_units(unit_vector a, unit_vector b) {
     return vceqq_u16(a, b);
@@ -62,6 +112,32 @@ inline unit_vector at_least(unit_vector a, qv::u16 bound) {
 inline qv::u32 lane_bits(unit_vector lanes) {
     qv::u64 bytes = vget_lane_u64(vreinterpret_u64_u8(vmovn_u16(lanes)), 0);
     return static_cast<qv::u32>(((bytes & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
+}
+// Sixteen bytes side by side, for sorting the bytes of UTF-8 text.
+using byte_vector = uint8x16_t;
+
+inline byte_vector load_bytes(const qv::u8* bytes) {
+    return vld1q_u8(bytes);
+}
+// Bit k set when byte k is at or above `bound`, or equal to `value`.
+inline qv::u32 bytes_at_least(byte_vector bytes, qv::u8 bound) {
+    const uint8x16_t weights = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+    uint8x16_t bits = vandq_u8(vcgeq_u8(bytes, vdupq_n_u8(bound)), weights);
+    return vaddv_u8(vget_low_u8(bits)) | static_cast<qv::u32>(vaddv_u8(vget_high_u8(bits))) << 8;
+}
+inline qv::u32 bytes_equal(byte_vector bytes, qv::u8 value) {
+    const uint8x16_t weights = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+    uint8x16_t bits = vandq_u8(vceqq_u8(bytes, vdupq_n_u8(value)), weights);
+    return vaddv_u8(vget_low_u8(bits)) | static_cast<qv::u32>(vaddv_u8(vget_high_u8(bits))) << 8;
+}
+// The lanes of `units` whose bits are set in `keep` (bit k for lane k), in order from lane 0;
+// the lanes after them hold anything.
+inline unit_vector pack_units(unit_vector units, qv::u32 keep) {
+    // The table lookup picks bytes: lane j takes bytes 2f and 2f + 1 of lane f.
+    uint8x8_t from = vld1_u8(lane_packing_table.from[keep]);
+    uint8x16_t pairs = vshlq_n_u8(vcombine_u8(vzip1_u8(from, from), vzip2_u8(from, from)), 1);
+    uint8x16_t bytes = vaddq_u8(pairs, vreinterpretq_u8_u16(vdupq_n_u16(0x0100)));
+    return vreinterpretq_u16_u8(vqtbl1q_u8(vreinterpretq_u8_u16(units), bytes));
 }
 }  // namespace QUORVEN_UNIT_VECTOR_NAMESPACE
 
@@ -94,6 +170,13 @@ inline unit_vector or_units(unit_vector a, unit_vector b) {
 inline unit_vector and_units(unit_vector a, unit_vector b) {
     return _mm_and_si128(a, b);
 }
+inline unit_vector select_units(unit_vector mask, unit_vector a, unit_vector b) {
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+template <int bits>
+inline unit_vector shift_units_left(unit_vector a) {
+    return _mm_slli_epi16(a, bits);
+}
 inline unit_vector equal_units(unit_vector a, unit_vector b) {
     return _mm_cmpeq_epi16(a, b);
 }
@@ -105,6 +188,33 @@ inline unit_vector at_least(unit_vector a, qv::u16 bound) {
 }
 inline qv::u32 lane_bits(unit_vector lanes) {
     return static_cast<qv::u32>(_mm_movemask_epi8(_mm_packs_epi16(lanes, _mm_setzero_si128())));
+}
+using byte_vector = __m128i;
+
+inline byte_vector load_bytes(const qv::u8* bytes) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+}
+inline qv::u32 bytes_at_least(byte_vector bytes, qv::u8 bound) {
+    if (bound == 0x80) {
+        return static_cast<qv::u32>(_mm_movemask_epi8(bytes));
+    }
+    // No unsigned byte compare either: a byte is at or above `bound` when max(byte, bound) is it.
+    __m128i top = _mm_max_epu8(bytes, _mm_set1_epi8(static_cast<char>(bound)));
+    return static_cast<qv::u32>(_mm_movemask_epi8(_mm_cmpeq_epi8(top, bytes)));
+}
+inline qv::u32 bytes_equal(byte_vector bytes, qv::u8 value) {
+    __m128i same = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(value)));
+    return static_cast<qv::u32>(_mm_movemask_epi8(same));
+}
+// SSE2 has no lane shuffle: the three shifts of the packing table.
+inline unit_vector pack_units(unit_vector units, qv::u32 keep) {
+    const qv::u16(*moved_to)[8] = lane_packing_table.moved_to[keep];
+    __m128i step = _mm_loadu_si128(reinterpret_cast<const __m128i*>(moved_to[0]));
+    units = select_units(step, _mm_srli_si128(units, 2), units);
+    step = _mm_loadu_si128(reinterpret_cast<const __m128i*>(moved_to[1]));
+    units = select_units(step, _mm_srli_si128(units, 4), units);
+    step = _mm_loadu_si128(reinterpret_cast<const __m128i*>(moved_to[2]));
+    return select_units(step, _mm_srli_si128(units, 8), units);
 }
 }  // namespace QUORVEN_UNIT_VECTOR_NAMESPACE
 
@@ -162,6 +272,14 @@ inline unit_vector or_units(unit_vector a, unit_vector b) {
 inline unit_vector and_units(unit_vector a, unit_vector b) {
     return each_lane(a, b, [](qv::u16 x, qv::u16 y) { return x & y; });
 }
+inline unit_vector select_units(unit_vector mask, unit_vector a, unit_vector b) {
+    return or_units(and_units(mask, a),
+                    each_lane(mask, b, [](qv::u16 m, qv::u16 y) { return ~m & y; }));
+}
+template <int bits>
+inline unit_vector shift_units_left(unit_vector a) {
+    return each_lane(a, a, [](qv::u16 x, qv::u16) { return x << bits; });
+}
 inline unit_vector equal_units(unit_vector a, unit_vector b) {
     return each_lane(a, b, [](qv::u16 x, qv::u16 y) { return x == y ? 0xFFFF : 0; });
 }
@@ -176,11 +294,44 @@ inline qv::u32 lane_bits(unit_vector lanes) {
     }
     return bits;
 }
+struct byte_vector {
+    qv::u8 byte[16];
+};
+
+inline byte_vector load_bytes(const qv::u8* bytes) {
+    byte_vector r;
+    for (int i = 0; i < 16; ++i) {
+        r.byte[i] = bytes[i];
+    }
+    return r;
+}
+inline qv::u32 bytes_at_least(byte_vector bytes, qv::u8 bound) {
+    qv::u32 bits = 0;
+    for (int i = 0; i < 16; ++i) {
+        bits |= (bytes.byte[i] >= bound ? 1u : 0u) << i;
+    }
+    return bits;
+}
+inline qv::u32 bytes_equal(byte_vector bytes, qv::u8 value) {
+    qv::u32 bits = 0;
+    for (int i = 0; i < 16; ++i) {
+        bits |= (bytes.byte[i] == value ? 1u : 0u) << i;
+    }
+    return bits;
+}
+inline unit_vector pack_units(unit_vector units, qv::u32 keep) {
+    unit_vector r = units;
+    for (qv::u32 j = 0; j < lane_packing_table.kept[keep]; ++j) {
+        r.lane[j] = units.lane[lane_packing_table.from[keep][j]];
+    }
+    return r;
+}
 }  // namespace QUORVEN_UNIT_VECTOR_NAMESPACE
 #endif
 
 inline namespace QUORVEN_UNIT_VECTOR_NAMESPACE {
 inline constexpr qv::u32 unit_vector_lanes = 8;
-}
+inline constexpr qv::u32 byte_vector_lanes = 16;
+}  // namespace QUORVEN_UNIT_VECTOR_NAMESPACE
 
 }  // namespace quorven::search_core

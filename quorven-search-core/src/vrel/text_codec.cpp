@@ -11,8 +11,6 @@ using qv::u32;
 using qv::u64;
 using qv::u8;
 
-static_assert(conversion_padding >= unit_vector_lanes);
-
 namespace {
 
 bool all_ascii(const u8* bytes, u32 count) {

@@ -14,7 +14,7 @@ namespace quorven::search_core::vrel {
 
 // What a text's conversion may touch past its end (utf_transcode.h): bytes read after the last
 // byte of the input, units written after the last unit of the room.
-inline constexpr qv::u32 conversion_padding = 8;
+inline constexpr qv::u32 conversion_padding = transcode_padding;
 
 // Appends `count` bytes of UTF-8 from the file to `pool` as UTF-16, and gives their place in
 // the pool. The bytes are followed by `conversion_padding` more that may be read (the reader's

@@ -13,6 +13,10 @@
 namespace quorven::search_core::vrel {
 inline namespace QUORVEN_UNIT_VECTOR_NAMESPACE {
 
+// What a padded conversion may read past the end of its text and write past its room: bytes
+// and units alike.
+inline constexpr qv::u32 transcode_padding = 32;
+
 // Every machine the library is built for is little-endian: byte k of a word read from memory is
 // its bits 8k to 8k + 7.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
@@ -77,13 +81,81 @@ inline qv::u32 widen_two_byte_run(const qv::u8* bytes, qv::u32 count, qv::u16* o
     return i / 2;
 }
 
-// Decodes `count` bytes of UTF-8 into `out`, which has room for `count` units (a text never
-// takes more units than bytes). With `padded`, the unit_vector_lanes bytes after the text may be
-// read and as many units after its room written: a last part shorter than the vector is then
-// converted as a whole, and only what lies within the text counts.
-// Gives the number of units, or false at the first ill-formed sequence.
-inline bool decode_utf8_into(const qv::u8* bytes, qv::u32 count, qv::u16* out, bool padded,
-                             qv::u32* units) {
+// The units that the eight bytes at `at` begin, for the lanes in `starts` (bit k for lane k),
+// packed in order at out + o; gives o past them. The bytes after each lead are its continuation
+// bytes (decode_utf8_blocks has checked them).
+inline qv::u32 decode_eight(const qv::u8* at, qv::u32 starts, qv::u16* out, qv::u32 o) {
+    const unit_vector low_six = splat_unit(0x3F);
+    unit_vector first = widen_bytes(at);
+    unit_vector second_bits = and_units(widen_bytes(at + 1), low_six);
+    unit_vector third_bits = and_units(widen_bytes(at + 2), low_six);
+    // 110xxxxx 10yyyyyy and 1110xxxx 10yyyyyy 10zzzzzz; shifting drops the lead's marker.
+    unit_vector two =
+        or_units(shift_units_left<6>(and_units(first, splat_unit(0x1F))), second_bits);
+    unit_vector three = or_units(shift_units_left<12>(first),
+                                 or_units(shift_units_left<6>(second_bits), third_bits));
+    unit_vector value =
+        select_units(at_least(first, 0xC0), select_units(at_least(first, 0xE0), three, two), first);
+    store_units(out + o, pack_units(value, starts));
+    return o + lane_packing_table.kept[starts];
+}
+
+// Decodes a text of one-, two- and three-byte sequences sixteen bytes at a time, whatever their
+// mix: each lane takes the unit its byte would begin, and the units of the lanes that begin a
+// sequence are then packed in order. Mixed scripts cost no more than one, since nothing branches
+// on where a script changes. The form is checked in the same pass: every continuation byte is
+// the one a lead before it claims and nothing else is, and no sequence is overlong or encodes a
+// surrogate. Reads up to transcode_padding bytes past the text and writes up to as many units
+// past its room. Gives false for a four-byte sequence, which it leaves to the caller, and for any
+// fault.
+inline bool decode_utf8_blocks(const qv::u8* bytes, qv::u32 count, qv::u16* out, qv::u32* units) {
+    qv::u32 o = 0;
+    // Bits 0 and 1: the first two bytes of the next block, when a lead in this one claims them.
+    qv::u32 claimed_ahead = 0;
+    for (qv::u32 i = 0; i < count; i += byte_vector_lanes) {
+        qv::u32 left = count - i;
+        qv::u32 inside = left >= byte_vector_lanes ? 0xFFFF : (1u << left) - 1;
+        const qv::u8* block = bytes + i;
+        byte_vector first = load_bytes(block);
+        qv::u32 high = bytes_at_least(first, 0x80) & inside;
+        if ((high | claimed_ahead) == 0) {
+            store_units(out + o, widen_bytes(block));
+            store_units(out + o + unit_vector_lanes, widen_bytes(block + unit_vector_lanes));
+            o += left >= byte_vector_lanes ? byte_vector_lanes : left;
+            continue;
+        }
+        qv::u32 leads = bytes_at_least(first, 0xC0) & inside;
+        qv::u32 long_leads = bytes_at_least(first, 0xE0) & inside;
+        qv::u32 trails = high & ~leads;
+        // Each lead claims the byte after it, a three-byte lead the one after that too.
+        qv::u32 claimed = claimed_ahead | leads << 1 | long_leads << 2;
+        claimed_ahead = claimed >> byte_vector_lanes;
+        // C0 and C1 begin only overlong forms, F5 and above nothing; F0 to F4 begin four bytes,
+        // which are the caller's. E0 needs a second byte from A0 on (below is overlong), and ED
+        // one below A0 (from there on it encodes a surrogate).
+        qv::u32 refused = (leads & ~bytes_at_least(first, 0xC2)) | bytes_at_least(first, 0xF0);
+        qv::u32 upper_second = bytes_at_least(load_bytes(block + 1), 0xA0);
+        qv::u32 out_of_range =
+            (bytes_equal(first, 0xE0) & ~upper_second) | (bytes_equal(first, 0xED) & upper_second);
+        if ((((claimed ^ trails) & 0xFFFF) | ((refused | out_of_range) & inside)) != 0) {
+            return false;
+        }
+        qv::u32 starts = inside & ~trails;
+        o = decode_eight(block, starts & 0xFF, out, o);
+        o = decode_eight(block + unit_vector_lanes, starts >> unit_vector_lanes, out, o);
+    }
+    if (claimed_ahead != 0) {
+        return false;
+    }
+    *units = o;
+    return true;
+}
+
+// Decodes `count` bytes of UTF-8 into `out` one sequence at a time, runs of ASCII and of
+// two-byte sequences a word at a time; the way for texts the blocks refuse. Arguments and result
+// as decode_utf8_into's. Kept out of line, so that the blocks inline where texts are read.
+[[gnu::noinline]] inline bool decode_utf8_each(const qv::u8* bytes, qv::u32 count, qv::u16* out,
+                                               bool padded, qv::u32* units) {
     qv::u32 i = 0;
     qv::u32 o = 0;
     while (i < count) {
@@ -142,6 +214,17 @@ inline bool decode_utf8_into(const qv::u8* bytes, qv::u32 count, qv::u16* out, b
     }
     *units = o;
     return true;
+}
+
+// Decodes `count` bytes of UTF-8 into `out`, which has room for `count` units (a text never
+// takes more units than bytes). With `padded`, the transcode_padding bytes after the text may be
+// read and as many units after its room written: the text then goes sixteen bytes at a time
+// (decode_utf8_blocks) unless it holds a four-byte sequence or a fault.
+// Gives the number of units, or false at the first ill-formed sequence.
+inline bool decode_utf8_into(const qv::u8* bytes, qv::u32 count, qv::u16* out, bool padded,
+                             qv::u32* units) {
+    return (padded && decode_utf8_blocks(bytes, count, out, units)) ||
+           decode_utf8_each(bytes, count, out, padded, units);
 }
 
 // Narrows the leading ASCII units into `out`, eight at a time; returns how many. Eight are
