@@ -111,12 +111,24 @@ TEST(UTF_TRANSCODE_SUITE, VectorOperations) {
     }
     uint16_t shifted[8] = {};
     sc::store_units(shifted, sc::shift_units_left<6>(v));
+    uint16_t right[8] = {};
+    sc::store_units(right, sc::shift_units_right<6>(v));
+    uint16_t sum[8] = {};
+    sc::store_units(sum, sc::add_units(v, v));
+    uint16_t zipped[16] = {};
+    sc::unit_vector w = sc::splat_unit(0x55);
+    sc::store_units(zipped, sc::interleave_low(v, w));
+    sc::store_units(zipped + 8, sc::interleave_high(v, w));
     uint16_t chosen[8] = {};
     alignas(16) const uint16_t mask[8] = {0xFFFF, 0, 0, 0xFFFF, 0, 0, 0, 0xFFFF};
     sc::store_units(chosen, sc::select_units(sc::load_units(mask), v, sc::splat_unit(7)));
     for (uint32_t lane = 0; lane < 8; ++lane) {
         EXPECT_EQ(shifted[lane], static_cast<uint16_t>(lanes[lane] << 6)) << lane;
         EXPECT_EQ(chosen[lane], mask[lane] != 0 ? lanes[lane] : 7) << lane;
+        EXPECT_EQ(right[lane], lanes[lane] >> 6) << lane;
+        EXPECT_EQ(sum[lane], static_cast<uint16_t>(2 * lanes[lane])) << lane;
+        EXPECT_EQ(zipped[2 * lane], lanes[lane]) << lane;
+        EXPECT_EQ(zipped[2 * lane + 1], 0x55) << lane;
     }
 
     uint8_t bytes[256];
@@ -171,6 +183,9 @@ TEST(UTF_TRANSCODE_SUITE, EncodesEveryUnitAndSurrogatePairAsIcu) {
         expect_encoding_as_icu({static_cast<uint16_t>(unit)});
         expect_encoding_as_icu(
             {'a', static_cast<uint16_t>(unit), 0xDC00, 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i'});
+        // Across the boundary of two blocks of eight, and among units of every length.
+        auto u = static_cast<uint16_t>(unit);
+        expect_encoding_as_icu({'a', 0x434, 0x6570, 'b', 0x7FF, 0x800, 'c', u, u, 0x80, 'd'});
     }
     const uint16_t lows[] = {0xDBFF, 0xDC00, 0xDC01, 0xDE00, 0xDFFF, 0xE000, 0x41};
     for (uint32_t high = 0xD800; high <= 0xDBFF; ++high) {

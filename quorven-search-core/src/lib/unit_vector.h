@@ -100,6 +100,21 @@ template <int bits>
 inline unit_vector shift_units_left(unit_vector a) {
     return vshlq_n_u16(a, bits);
 }
+template <int bits>
+inline unit_vector shift_units_right(unit_vector a) {
+    return vshrq_n_u16(a, bits);
+}
+inline unit_vector add_units(unit_vector a, unit_vector b) {
+    return vaddq_u16(a, b);
+}
+// Lanes 0 to 3 (low) or 4 to 7 (high) of `a` and `b` interleaved: a0 b0 a1 b1 ...; read as
+// 32-bit words, each word is a lane of `a` with the same lane of `b` above it.
+inline unit_vector interleave_low(unit_vector a, unit_vector b) {
+    return vzip1q_u16(a, b);
+}
+inline unit_vector interleave_high(unit_vector a, unit_vector b) {
+    return vzip2q_u16(a, b);
+}
 // All ones in each lane where a equals b.
 inline unit_vector equal_units(unit_vector a, unit_vector b) {
     return vceqq_u16(a, b);
@@ -176,6 +191,19 @@ inline unit_vector select_units(unit_vector mask, unit_vector a, unit_vector b) 
 template <int bits>
 inline unit_vector shift_units_left(unit_vector a) {
     return _mm_slli_epi16(a, bits);
+}
+template <int bits>
+inline unit_vector shift_units_right(unit_vector a) {
+    return _mm_srli_epi16(a, bits);
+}
+inline unit_vector add_units(unit_vector a, unit_vector b) {
+    return _mm_add_epi16(a, b);
+}
+inline unit_vector interleave_low(unit_vector a, unit_vector b) {
+    return _mm_unpacklo_epi16(a, b);
+}
+inline unit_vector interleave_high(unit_vector a, unit_vector b) {
+    return _mm_unpackhi_epi16(a, b);
 }
 inline unit_vector equal_units(unit_vector a, unit_vector b) {
     return _mm_cmpeq_epi16(a, b);
@@ -279,6 +307,29 @@ inline unit_vector select_units(unit_vector mask, unit_vector a, unit_vector b) 
 template <int bits>
 inline unit_vector shift_units_left(unit_vector a) {
     return each_lane(a, a, [](qv::u16 x, qv::u16) { return x << bits; });
+}
+template <int bits>
+inline unit_vector shift_units_right(unit_vector a) {
+    return each_lane(a, a, [](qv::u16 x, qv::u16) { return x >> bits; });
+}
+inline unit_vector add_units(unit_vector a, unit_vector b) {
+    return each_lane(a, b, [](qv::u16 x, qv::u16 y) { return x + y; });
+}
+inline unit_vector interleave_low(unit_vector a, unit_vector b) {
+    unit_vector r;
+    for (int i = 0; i < 4; ++i) {
+        r.lane[2 * i] = a.lane[i];
+        r.lane[2 * i + 1] = b.lane[i];
+    }
+    return r;
+}
+inline unit_vector interleave_high(unit_vector a, unit_vector b) {
+    unit_vector r;
+    for (int i = 0; i < 4; ++i) {
+        r.lane[2 * i] = a.lane[i + 4];
+        r.lane[2 * i + 1] = b.lane[i + 4];
+    }
+    return r;
 }
 inline unit_vector equal_units(unit_vector a, unit_vector b) {
     return each_lane(a, b, [](qv::u16 x, qv::u16 y) { return x == y ? 0xFFFF : 0; });
