@@ -128,6 +128,56 @@ TEST_F(VrelReader, TruncationAnywhereAndTrailingBytesAreInvalidData) {
     EXPECT_EQ(open_bytes(longer), 9u);
 }
 
+// Records are read straight from the reader's buffer while they lie whole in it, and field by
+// field where they cross its end: a fault or a cut gives the same status in either place.
+TEST_F(VrelReader, FaultsAroundTheEndsOfTheReadersBufferGiveTheirStatus) {
+    file_builder b;
+    b.header(1).dir("d").u32(6500);
+    std::vector<size_t> starts;
+    for (uint32_t i = 0; i < 6500; ++i) {
+        starts.push_back(b.size());
+        std::string name(1 + i % 23, 'n');
+        for (uint32_t k = 0; k < i % 5; ++k) {
+            name += "\xD0\xB4";  // д
+        }
+        b.entry(0, name);
+    }
+    const host::bytes good = b.bytes();
+    ASSERT_GT(good.size(), 3 * 65536u);
+    ASSERT_EQ(open_bytes(good), 0u);
+    auto near_an_end = [](size_t at) {
+        for (size_t end : {65536u, 131072u, 196608u}) {
+            if (at + 300 > end && at < end + 300) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (size_t r = 0; r < starts.size(); ++r) {
+        if (!near_an_end(starts[r]) && r != 10) {
+            continue;
+        }
+        size_t at = starts[r];
+        uint32_t name_length = good[at + 4] | good[at + 5] << 8;
+        host::bytes file = good;
+        file[at] = 1;  // dir_id past the one directory
+        EXPECT_EQ(open_bytes(file), 9u) << "record " << r;
+        file = good;
+        file[at + 8] = 0x80;  // a name that begins with a continuation byte
+        EXPECT_EQ(open_bytes(file), 9u) << "record " << r;
+        file = good;
+        std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(at + 9 + name_length), 8, 0);
+        file[at + 9 + name_length] = 1;  // no time kind, yet not zero
+        EXPECT_EQ(open_bytes(file), 8u) << "record " << r;
+    }
+    for (size_t cut = 65536 - 40; cut < 65536 + 40; ++cut) {
+        EXPECT_EQ(
+            open_bytes(host::bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut))),
+            9u)
+            << "cut at " << cut;
+    }
+}
+
 TEST_F(VrelReader, HeaderLimits) {
     EXPECT_EQ(open_bytes(file_builder().header(1, max_ticks).dir("d").u32(1).entry(0, "n").bytes()),
               0u);

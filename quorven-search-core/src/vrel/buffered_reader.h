@@ -55,6 +55,14 @@ class buffered_reader {
         return status_ok;
     }
 
+    // The unread bytes in the buffer, `*count` of them, followed by `conversion_padding` more
+    // that may be read; valid until the next read. `skip` takes the first `count` as read.
+    const qv::u8* unread(qv::usize* count) const {
+        *count = available();
+        return buffer_.data() + position_;
+    }
+    void skip(qv::usize count) { position_ += count; }
+
     // Bytes of the file taken by the reads so far.
     qv::u64 consumed() const { return from_file_ - available(); }
 
