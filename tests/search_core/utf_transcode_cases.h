@@ -137,6 +137,11 @@ TEST(UTF_TRANSCODE_SUITE, VectorOperations) {
     }
     for (uint32_t at = 0; at < 256; at += 16) {
         sc::byte_vector block = sc::load_bytes(bytes + at);
+        uint32_t high = 0;
+        for (uint32_t k = 0; k < 16; ++k) {
+            high |= (bytes[at + k] >= 0x80 ? 1u : 0u) << k;
+        }
+        ASSERT_EQ(sc::high_byte_bits(block), high);
         for (uint32_t bound = 0; bound < 256; ++bound) {
             uint32_t above = 0;
             uint32_t equal = 0;
@@ -144,8 +149,24 @@ TEST(UTF_TRANSCODE_SUITE, VectorOperations) {
                 above |= (bytes[at + k] >= bound ? 1u : 0u) << k;
                 equal |= (bytes[at + k] == bound ? 1u : 0u) << k;
             }
-            ASSERT_EQ(sc::bytes_at_least(block, static_cast<uint8_t>(bound)), above) << bound;
-            ASSERT_EQ(sc::bytes_equal(block, static_cast<uint8_t>(bound)), equal) << bound;
+            auto b = static_cast<uint8_t>(bound);
+            ASSERT_EQ(sc::byte_bits(sc::at_least_bytes(block, b)), above) << bound;
+            ASSERT_EQ(sc::byte_bits(sc::equal_bytes(block, b)), equal) << bound;
+        }
+        // Bytes shifted within themselves, chosen by a mask, and joined into units.
+        sc::byte_vector other = sc::load_bytes(bytes + (at + 16) % 256);
+        sc::byte_vector top_mask = sc::at_least_bytes(block, 0x80);
+        uint16_t joined[16] = {};
+        sc::store_units(joined, sc::join_bytes_low(sc::shift_bytes_left<3>(block),
+                                                   sc::select_bytes(top_mask, block, other)));
+        sc::store_units(joined + 8, sc::join_bytes_high(sc::shift_bytes_right<5>(block),
+                                                        sc::or_bytes(block, other)));
+        for (uint32_t k = 0; k < 16; ++k) {
+            uint8_t a = bytes[at + k];
+            uint8_t o = bytes[(at + 16 + k) % 256];
+            uint32_t low = k < 8 ? static_cast<uint8_t>(a << 3) : a >> 5;
+            uint32_t top = k < 8 ? (a >= 0x80 ? a : o) : (a | o);
+            EXPECT_EQ(joined[k], low | top << 8) << at + k;
         }
     }
 }

@@ -128,22 +128,56 @@ inline qv::u32 lane_bits(unit_vector lanes) {
     qv::u64 bytes = vget_lane_u64(vreinterpret_u64_u8(vmovn_u16(lanes)), 0);
     return static_cast<qv::u32>(((bytes & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
 }
-// Sixteen bytes side by side, for sorting the bytes of UTF-8 text.
+// Sixteen bytes side by side, for sorting and decoding the bytes of UTF-8 text. Masks are all
+// ones or all zeros in each byte.
 using byte_vector = uint8x16_t;
 
 inline byte_vector load_bytes(const qv::u8* bytes) {
     return vld1q_u8(bytes);
 }
-// Bit k set when byte k is at or above `bound`, or equal to `value`.
-inline qv::u32 bytes_at_least(byte_vector bytes, qv::u8 bound) {
+inline byte_vector splat_byte(qv::u8 byte) {
+    return vdupq_n_u8(byte);
+}
+inline byte_vector at_least_bytes(byte_vector bytes, qv::u8 bound) {
+    return vcgeq_u8(bytes, vdupq_n_u8(bound));
+}
+inline byte_vector equal_bytes(byte_vector bytes, qv::u8 value) {
+    return vceqq_u8(bytes, vdupq_n_u8(value));
+}
+// Bit k set when byte k of the mask is all ones.
+inline qv::u32 byte_bits(byte_vector mask) {
     const uint8x16_t weights = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
-    uint8x16_t bits = vandq_u8(vcgeq_u8(bytes, vdupq_n_u8(bound)), weights);
+    uint8x16_t bits = vandq_u8(mask, weights);
     return vaddv_u8(vget_low_u8(bits)) | static_cast<qv::u32>(vaddv_u8(vget_high_u8(bits))) << 8;
 }
-inline qv::u32 bytes_equal(byte_vector bytes, qv::u8 value) {
-    const uint8x16_t weights = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
-    uint8x16_t bits = vandq_u8(vceqq_u8(bytes, vdupq_n_u8(value)), weights);
-    return vaddv_u8(vget_low_u8(bits)) | static_cast<qv::u32>(vaddv_u8(vget_high_u8(bits))) << 8;
+// Bit k set when byte k is 0x80 or above.
+inline qv::u32 high_byte_bits(byte_vector bytes) {
+    return byte_bits(vcgeq_u8(bytes, vdupq_n_u8(0x80)));
+}
+inline byte_vector and_bytes(byte_vector a, byte_vector b) {
+    return vandq_u8(a, b);
+}
+inline byte_vector or_bytes(byte_vector a, byte_vector b) {
+    return vorrq_u8(a, b);
+}
+inline byte_vector select_bytes(byte_vector mask, byte_vector a, byte_vector b) {
+    return vbslq_u8(mask, a, b);
+}
+// Each byte shifted by `bits` within itself.
+template <int bits>
+inline byte_vector shift_bytes_left(byte_vector a) {
+    return vshlq_n_u8(a, bits);
+}
+template <int bits>
+inline byte_vector shift_bytes_right(byte_vector a) {
+    return vshrq_n_u8(a, bits);
+}
+// Units from bytes 0 to 7 (low) or 8 to 15 (high) of `low`, with the same bytes of `high` above.
+inline unit_vector join_bytes_low(byte_vector low, byte_vector high) {
+    return vreinterpretq_u16_u8(vzip1q_u8(low, high));
+}
+inline unit_vector join_bytes_high(byte_vector low, byte_vector high) {
+    return vreinterpretq_u16_u8(vzip2q_u8(low, high));
 }
 // The lanes of `units` whose bits are set in `keep` (bit k for lane k), in order from lane 0;
 // the lanes after them hold anything.
@@ -222,17 +256,45 @@ using byte_vector = __m128i;
 inline byte_vector load_bytes(const qv::u8* bytes) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
 }
-inline qv::u32 bytes_at_least(byte_vector bytes, qv::u8 bound) {
-    if (bound == 0x80) {
-        return static_cast<qv::u32>(_mm_movemask_epi8(bytes));
-    }
-    // No unsigned byte compare either: a byte is at or above `bound` when max(byte, bound) is it.
-    __m128i top = _mm_max_epu8(bytes, _mm_set1_epi8(static_cast<char>(bound)));
-    return static_cast<qv::u32>(_mm_movemask_epi8(_mm_cmpeq_epi8(top, bytes)));
+inline byte_vector splat_byte(qv::u8 byte) {
+    return _mm_set1_epi8(static_cast<char>(byte));
 }
-inline qv::u32 bytes_equal(byte_vector bytes, qv::u8 value) {
-    __m128i same = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(value)));
-    return static_cast<qv::u32>(_mm_movemask_epi8(same));
+// No unsigned byte compare either: a byte is at or above `bound` when max(byte, bound) is it.
+inline byte_vector at_least_bytes(byte_vector bytes, qv::u8 bound) {
+    return _mm_cmpeq_epi8(_mm_max_epu8(bytes, splat_byte(bound)), bytes);
+}
+inline byte_vector equal_bytes(byte_vector bytes, qv::u8 value) {
+    return _mm_cmpeq_epi8(bytes, splat_byte(value));
+}
+inline qv::u32 byte_bits(byte_vector mask) {
+    return static_cast<qv::u32>(_mm_movemask_epi8(mask));
+}
+inline qv::u32 high_byte_bits(byte_vector bytes) {
+    return static_cast<qv::u32>(_mm_movemask_epi8(bytes));
+}
+inline byte_vector and_bytes(byte_vector a, byte_vector b) {
+    return _mm_and_si128(a, b);
+}
+inline byte_vector or_bytes(byte_vector a, byte_vector b) {
+    return _mm_or_si128(a, b);
+}
+inline byte_vector select_bytes(byte_vector mask, byte_vector a, byte_vector b) {
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+// No byte shifts: a shift of the 16-bit lanes, less the bits it moved across a byte's edge.
+template <int bits>
+inline byte_vector shift_bytes_left(byte_vector a) {
+    return _mm_and_si128(_mm_slli_epi16(a, bits), splat_byte(static_cast<qv::u8>(0xFF << bits)));
+}
+template <int bits>
+inline byte_vector shift_bytes_right(byte_vector a) {
+    return _mm_and_si128(_mm_srli_epi16(a, bits), splat_byte(static_cast<qv::u8>(0xFF >> bits)));
+}
+inline unit_vector join_bytes_low(byte_vector low, byte_vector high) {
+    return _mm_unpacklo_epi8(low, high);
+}
+inline unit_vector join_bytes_high(byte_vector low, byte_vector high) {
+    return _mm_unpackhi_epi8(low, high);
 }
 // SSE2 has no lane shuffle: the three shifts of the packing table.
 inline unit_vector pack_units(unit_vector units, qv::u32 keep) {
@@ -349,6 +411,15 @@ struct byte_vector {
     qv::u8 byte[16];
 };
 
+template <typename Op>
+inline byte_vector each_byte(byte_vector a, byte_vector b, Op op) {
+    byte_vector r;
+    for (int i = 0; i < 16; ++i) {
+        r.byte[i] = static_cast<qv::u8>(op(a.byte[i], b.byte[i]));
+    }
+    return r;
+}
+
 inline byte_vector load_bytes(const qv::u8* bytes) {
     byte_vector r;
     for (int i = 0; i < 16; ++i) {
@@ -356,19 +427,60 @@ inline byte_vector load_bytes(const qv::u8* bytes) {
     }
     return r;
 }
-inline qv::u32 bytes_at_least(byte_vector bytes, qv::u8 bound) {
+inline byte_vector splat_byte(qv::u8 byte) {
+    byte_vector r;
+    for (int i = 0; i < 16; ++i) {
+        r.byte[i] = byte;
+    }
+    return r;
+}
+inline byte_vector at_least_bytes(byte_vector bytes, qv::u8 bound) {
+    return each_byte(bytes, bytes, [bound](qv::u8 x, qv::u8) { return x >= bound ? 0xFF : 0; });
+}
+inline byte_vector equal_bytes(byte_vector bytes, qv::u8 value) {
+    return each_byte(bytes, bytes, [value](qv::u8 x, qv::u8) { return x == value ? 0xFF : 0; });
+}
+inline qv::u32 byte_bits(byte_vector mask) {
     qv::u32 bits = 0;
     for (int i = 0; i < 16; ++i) {
-        bits |= (bytes.byte[i] >= bound ? 1u : 0u) << i;
+        bits |= (mask.byte[i] != 0 ? 1u : 0u) << i;
     }
     return bits;
 }
-inline qv::u32 bytes_equal(byte_vector bytes, qv::u8 value) {
-    qv::u32 bits = 0;
-    for (int i = 0; i < 16; ++i) {
-        bits |= (bytes.byte[i] == value ? 1u : 0u) << i;
+inline qv::u32 high_byte_bits(byte_vector bytes) {
+    return byte_bits(at_least_bytes(bytes, 0x80));
+}
+inline byte_vector and_bytes(byte_vector a, byte_vector b) {
+    return each_byte(a, b, [](qv::u8 x, qv::u8 y) { return x & y; });
+}
+inline byte_vector or_bytes(byte_vector a, byte_vector b) {
+    return each_byte(a, b, [](qv::u8 x, qv::u8 y) { return x | y; });
+}
+inline byte_vector select_bytes(byte_vector mask, byte_vector a, byte_vector b) {
+    return or_bytes(and_bytes(mask, a),
+                    each_byte(mask, b, [](qv::u8 m, qv::u8 y) { return ~m & y; }));
+}
+template <int bits>
+inline byte_vector shift_bytes_left(byte_vector a) {
+    return each_byte(a, a, [](qv::u8 x, qv::u8) { return x << bits; });
+}
+template <int bits>
+inline byte_vector shift_bytes_right(byte_vector a) {
+    return each_byte(a, a, [](qv::u8 x, qv::u8) { return x >> bits; });
+}
+inline unit_vector join_bytes_low(byte_vector low, byte_vector high) {
+    unit_vector r;
+    for (int i = 0; i < 8; ++i) {
+        r.lane[i] = static_cast<qv::u16>(low.byte[i] | high.byte[i] << 8);
     }
-    return bits;
+    return r;
+}
+inline unit_vector join_bytes_high(byte_vector low, byte_vector high) {
+    unit_vector r;
+    for (int i = 0; i < 8; ++i) {
+        r.lane[i] = static_cast<qv::u16>(low.byte[i + 8] | high.byte[i + 8] << 8);
+    }
+    return r;
 }
 inline unit_vector pack_units(unit_vector units, qv::u32 keep) {
     unit_vector r = units;

@@ -81,25 +81,6 @@ inline qv::u32 widen_two_byte_run(const qv::u8* bytes, qv::u32 count, qv::u16* o
     return i / 2;
 }
 
-// The units that the eight bytes at `at` begin, for the lanes in `starts` (bit k for lane k),
-// packed in order at out + o; gives o past them. The bytes after each lead are its continuation
-// bytes (decode_utf8_blocks has checked them).
-inline qv::u32 decode_eight(const qv::u8* at, qv::u32 starts, qv::u16* out, qv::u32 o) {
-    const unit_vector low_six = splat_unit(0x3F);
-    unit_vector first = widen_bytes(at);
-    unit_vector second_bits = and_units(widen_bytes(at + 1), low_six);
-    unit_vector third_bits = and_units(widen_bytes(at + 2), low_six);
-    // 110xxxxx 10yyyyyy and 1110xxxx 10yyyyyy 10zzzzzz; shifting drops the lead's marker.
-    unit_vector two =
-        or_units(shift_units_left<6>(and_units(first, splat_unit(0x1F))), second_bits);
-    unit_vector three = or_units(shift_units_left<12>(first),
-                                 or_units(shift_units_left<6>(second_bits), third_bits));
-    unit_vector value =
-        select_units(at_least(first, 0xC0), select_units(at_least(first, 0xE0), three, two), first);
-    store_units(out + o, pack_units(value, starts));
-    return o + lane_packing_table.kept[starts];
-}
-
 // Decodes a text of one-, two- and three-byte sequences sixteen bytes at a time, whatever their
 // mix: each lane takes the unit its byte would begin, and the units of the lanes that begin a
 // sequence are then packed in order. Mixed scripts cost no more than one, since nothing branches
@@ -108,7 +89,9 @@ inline qv::u32 decode_eight(const qv::u8* at, qv::u32 starts, qv::u16* out, qv::
 // surrogate. Reads up to transcode_padding bytes past the text and writes up to as many units
 // past its room. Gives false for a four-byte sequence, which it leaves to the caller, and for any
 // fault.
-inline bool decode_utf8_blocks(const qv::u8* bytes, qv::u32 count, qv::u16* out, qv::u32* units) {
+[[gnu::always_inline]] inline bool decode_utf8_blocks(const qv::u8* bytes, qv::u32 count,
+                                                      qv::u16* out, qv::u32* units) {
+    const byte_vector low_six = splat_byte(0x3F);
     qv::u32 o = 0;
     // Bits 0 and 1: the first two bytes of the next block, when a lead in this one claims them.
     qv::u32 claimed_ahead = 0;
@@ -117,32 +100,51 @@ inline bool decode_utf8_blocks(const qv::u8* bytes, qv::u32 count, qv::u16* out,
         qv::u32 inside = left >= byte_vector_lanes ? 0xFFFF : (1u << left) - 1;
         const qv::u8* block = bytes + i;
         byte_vector first = load_bytes(block);
-        qv::u32 high = bytes_at_least(first, 0x80) & inside;
-        if ((high | claimed_ahead) == 0) {
+        qv::u32 non_ascii = high_byte_bits(first) & inside;
+        if ((non_ascii | claimed_ahead) == 0) {
             store_units(out + o, widen_bytes(block));
             store_units(out + o + unit_vector_lanes, widen_bytes(block + unit_vector_lanes));
             o += left >= byte_vector_lanes ? byte_vector_lanes : left;
             continue;
         }
-        qv::u32 leads = bytes_at_least(first, 0xC0) & inside;
-        qv::u32 long_leads = bytes_at_least(first, 0xE0) & inside;
-        qv::u32 trails = high & ~leads;
+        byte_vector second = load_bytes(block + 1);
+        byte_vector is_lead = at_least_bytes(first, 0xC0);
+        byte_vector is_long = at_least_bytes(first, 0xE0);
+        qv::u32 leads = byte_bits(is_lead) & inside;
+        qv::u32 long_leads = byte_bits(is_long) & inside;
+        qv::u32 trails = non_ascii & ~leads;
         // Each lead claims the byte after it, a three-byte lead the one after that too.
         qv::u32 claimed = claimed_ahead | leads << 1 | long_leads << 2;
         claimed_ahead = claimed >> byte_vector_lanes;
         // C0 and C1 begin only overlong forms, F5 and above nothing; F0 to F4 begin four bytes,
         // which are the caller's. E0 needs a second byte from A0 on (below is overlong), and ED
         // one below A0 (from there on it encodes a surrogate).
-        qv::u32 refused = (leads & ~bytes_at_least(first, 0xC2)) | bytes_at_least(first, 0xF0);
-        qv::u32 upper_second = bytes_at_least(load_bytes(block + 1), 0xA0);
-        qv::u32 out_of_range =
-            (bytes_equal(first, 0xE0) & ~upper_second) | (bytes_equal(first, 0xED) & upper_second);
+        qv::u32 refused = (leads & ~byte_bits(at_least_bytes(first, 0xC2))) |
+                          byte_bits(at_least_bytes(first, 0xF0));
+        qv::u32 upper_second = byte_bits(at_least_bytes(second, 0xA0));
+        qv::u32 out_of_range = (byte_bits(equal_bytes(first, 0xE0)) & ~upper_second) |
+                               (byte_bits(equal_bytes(first, 0xED)) & upper_second);
         if ((((claimed ^ trails) & 0xFFFF) | ((refused | out_of_range) & inside)) != 0) {
             return false;
         }
+        // Each lane's unit as its low and high bytes. 110xxxxx 10yyyyyy is 00000xxx xxyyyyyy;
+        // 1110xxxx 10yyyyyy 10zzzzzz is xxxxyyyy yyzzzzzz.
+        byte_vector third = load_bytes(block + 2);
+        byte_vector second_bits = and_bytes(second, low_six);
+        byte_vector low_two = or_bytes(shift_bytes_left<6>(first), second_bits);
+        byte_vector high_two = and_bytes(shift_bytes_right<2>(first), splat_byte(0x07));
+        byte_vector low_three = or_bytes(shift_bytes_left<6>(second), and_bytes(third, low_six));
+        byte_vector high_three =
+            or_bytes(shift_bytes_left<4>(first), shift_bytes_right<2>(second_bits));
+        byte_vector low = select_bytes(is_lead, select_bytes(is_long, low_three, low_two), first);
+        byte_vector high = and_bytes(is_lead, select_bytes(is_long, high_three, high_two));
         qv::u32 starts = inside & ~trails;
-        o = decode_eight(block, starts & 0xFF, out, o);
-        o = decode_eight(block + unit_vector_lanes, starts >> unit_vector_lanes, out, o);
+        qv::u32 first_starts = starts & 0xFF;
+        store_units(out + o, pack_units(join_bytes_low(low, high), first_starts));
+        o += lane_packing_table.kept[first_starts];
+        qv::u32 last_starts = starts >> unit_vector_lanes;
+        store_units(out + o, pack_units(join_bytes_high(low, high), last_starts));
+        o += lane_packing_table.kept[last_starts];
     }
     if (claimed_ahead != 0) {
         return false;
