@@ -300,6 +300,66 @@ TEST_F(VrelReader, NonAsciiTextsBecomeUtf16) {
               (std::vector<copied_entry>{{u"\u00E9\u65E5", u"a\U0001F600z", 5, 0}}));
 }
 
+// The names of a buffer's records are decoded together: each still gets exactly its own units,
+// whatever the lengths and scripts around it (empty names, names longer than the batch copies
+// at once, four-byte sequences that send a buffer's names one by one), and a sequence cut at the
+// end of one name is never completed by the bytes that begin the next.
+TEST_F(VrelReader, NamesOfABufferDecodedTogetherKeepTheirOwnUnits) {
+    const std::vector<std::pair<std::string, std::u16string>> pieces = {
+        {"", u""},
+        {"a", u"a"},
+        {"\xD0\xB4", u"\u0434"},
+        {"\xE6\x95\xB0\xE6\x8D\xAE", u"\u6570\u636E"},
+        {"_2021.pdf", u"_2021.pdf"},
+        {std::string(70, 'x'), std::u16string(70, u'x')},
+        {"\xCE\xA6\xCF\x89\xCF\x84\xCE\xBF", u"\u03A6\u03C9\u03C4\u03BF"}};
+    const uint32_t count = 12000;
+    file_builder b;
+    b.header(1).dir("d").u32(count);
+    std::vector<copied_entry> expected;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string name;
+        std::u16string units;
+        for (uint32_t k : {i % 7, i / 7 % 7, i / 49 % 7}) {
+            name += pieces[k].first;
+            units += pieces[k].second;
+        }
+        if (i == 9000) {
+            name += "\xF0\x9F\x98\x80";
+            units += u"\U0001F600";
+        }
+        b.entry(0, name, 0, utc(i));
+        expected.push_back({u"d", units, static_cast<int64_t>(i), 0});
+    }
+    ASSERT_TRUE(host::write_file(path_, b.bytes()));
+    auto r = open_file(path_);
+    ASSERT_EQ(r.status, 0u);
+    store loaded(QUORVEN_SC_HANDLE_FROM_U64(r.handle));
+    EXPECT_EQ(live_entries(loaded), expected);
+
+    // A two- or three-byte sequence cut between two names, also across an empty name.
+    for (const char* cut : {"\xD0|\xB4", "\xE6\x95|\xB0", "\xE6|\x95\xB0", "\xD0||\xB4"}) {
+        std::vector<std::string> names;
+        std::string text(cut);
+        for (size_t from = 0;;) {
+            size_t bar = text.find('|', from);
+            names.push_back(text.substr(from, bar == std::string::npos ? bar : bar - from));
+            if (bar == std::string::npos) {
+                break;
+            }
+            from = bar + 1;
+        }
+        names.front() = "n" + names.front();
+        names.back() += "n";
+        file_builder f;
+        f.header(1).dir("d").u32(static_cast<uint32_t>(names.size()));
+        for (const auto& name : names) {
+            f.entry(0, name);
+        }
+        EXPECT_EQ(open_bytes(f.bytes()), 9u) << cut;
+    }
+}
+
 TEST_F(VrelReader, TimeKinds) {
     struct time_case {
         uint64_t value;

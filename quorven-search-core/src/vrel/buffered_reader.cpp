@@ -11,13 +11,14 @@ using qv::u64;
 using qv::u8;
 using qv::usize;
 
-// Both buffers end in `conversion_padding` bytes past their last byte of the file, which a
-// text's conversion may read; they are zeroed so that it reads nothing left undefined.
+// Both buffers end in bytes past their last byte of the file, which a text's conversion (and
+// the name batch's copy, from the buffer) may read; they are zeroed so that nothing read is
+// left undefined.
 u32 buffered_reader::start() {
-    if (!buffer_.reserve_exact(buffer_bytes + conversion_padding)) {
+    if (!buffer_.reserve_exact(buffer_bytes + read_padding)) {
         return status_out_of_memory;
     }
-    qv::mem_zero(buffer_.data(), buffer_bytes + conversion_padding);
+    qv::mem_zero(buffer_.data(), buffer_bytes + read_padding);
     return status_ok;
 }
 

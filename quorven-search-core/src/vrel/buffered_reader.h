@@ -6,8 +6,15 @@
 #include "platform/file/file_system.h"
 #include "qv/array.h"
 #include "qv/types.h"
+#include "vrel/text_codec.h"
 
 namespace quorven::search_core::vrel {
+
+// Bytes that may be read past the unread bytes of the buffer (unread): a text's conversion
+// reads conversion_padding past its end, and the name batch copies 64 bytes from where a name
+// begins.
+inline constexpr qv::usize read_padding = 64;
+static_assert(read_padding >= conversion_padding);
 
 class buffered_reader {
   public:
@@ -55,8 +62,8 @@ class buffered_reader {
         return status_ok;
     }
 
-    // The unread bytes in the buffer, `*count` of them, followed by `conversion_padding` more
-    // that may be read; valid until the next read. `skip` takes the first `count` as read.
+    // The unread bytes in the buffer, `*count` of them, followed by `read_padding` more that
+    // may be read; valid until the next read. `skip` takes the first `count` as read.
     const qv::u8* unread(qv::usize* count) const {
         *count = available();
         return buffer_.data() + position_;

@@ -9,6 +9,7 @@
 #include "platform/file/file_system.h"
 #include "vrel/buffered_reader.h"
 #include "vrel/cancel_poll.h"
+#include "vrel/name_batch.h"
 #include "vrel/text_codec.h"
 #include "vrel/vrel_format.h"
 
@@ -182,6 +183,51 @@ u32 read_buffered_entries(buffered_reader& in, u32 entry_count, u32 dir_count,
     return status;
 }
 
+// The entry records from `*index` on that lie whole in the reader's buffer, their names decoded
+// together (name_batch). Takes records up to one that is not whole in the buffer or holds a
+// field that read_entry would refuse, and none at all when the batch refuses their names: the
+// records it leaves are read one by one, which reports any fault in its place.
+u32 read_batched_entries(buffered_reader& in, u32 entry_count, u32 dir_count,
+                         const cancel_poll& poll, search_core& core, name_batch& batch,
+                         dir_span* placed, u32* index) {
+    qv::usize left = 0;
+    const u8* start = in.unread(&left);
+    const u8* record = start;
+    batch.clear();
+    for (u32 i = *index; i < entry_count && left >= entry_fixed_bytes; ++i) {
+        u32 dir_id = little_endian_at<u32>(record);
+        u32 name_length = little_endian_at<u32>(record + 4);
+        if (dir_id >= dir_count || name_length > left - entry_fixed_bytes ||
+            check_time_binary(little_endian_at<u64>(record + 9 + name_length)) != status_ok) {
+            break;
+        }
+        batch.add(record + 8, name_length);
+        record += entry_fixed_bytes + name_length;
+        left -= entry_fixed_bytes + name_length;
+    }
+    u32 count = batch.size();
+    if (count == 0 || !batch.decode(core.name_pool, placed)) {
+        return status_ok;
+    }
+    record = start;
+    for (u32 k = 0; k < count; ++k) {
+        if (u32 status = poll.before_record(*index)) {
+            return status;
+        }
+        u32 dir_id = little_endian_at<u32>(record);
+        u32 name_length = little_endian_at<u32>(record + 4);
+        const u8* tail = record + 8 + name_length;
+        u64 time_binary = little_endian_at<u64>(tail + 1);
+        auto ticks = static_cast<qv::i64>(time_binary & time_ticks_mask);
+        core.entries.push_back_reserved({ticks, time_binary, dir_id, placed[k].offset,
+                                         placed[k].length, 0, tail[0] != 0 ? 1u : 0u, 0});
+        record = tail + 9;
+        ++*index;
+    }
+    in.skip(static_cast<qv::usize>(record - start));
+    return status_ok;
+}
+
 u32 read_entries(buffered_reader& in, u32 max_entries, u64 file_size, const cancel_poll& poll,
                  search_core& core) {
     u32 entry_count = 0;
@@ -197,8 +243,18 @@ u32 read_entries(buffered_reader& in, u32 max_entries, u64 file_size, const canc
     reserve_for_texts(core.name_pool,
                       bytes_left(in, file_size, u64{entry_count} * entry_fixed_bytes));
     auto dir_count = static_cast<u32>(core.dir_table.size());
+    // Without the batch's room the names are decoded one by one, as they are where it refuses.
+    name_batch batch;
+    qv::array<dir_span> placed;
+    bool batching = batch.start() && placed.reserve_exact(buffer_bytes / entry_fixed_bytes + 1);
     u32 i = 0;
     while (i < entry_count) {
+        if (batching) {
+            if (u32 status = read_batched_entries(in, entry_count, dir_count, poll, core, batch,
+                                                  placed.data(), &i)) {
+                return status;
+            }
+        }
         if (u32 status = read_buffered_entries(in, entry_count, dir_count, poll, core, &i)) {
             return status;
         }

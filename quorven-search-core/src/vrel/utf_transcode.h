@@ -81,6 +81,11 @@ inline qv::u32 widen_two_byte_run(const qv::u8* bytes, qv::u32 count, qv::u16* o
     return i / 2;
 }
 
+// What decode_utf8_blocks notes of a text decoded on its own: nothing.
+struct no_block_marks {
+    void note(qv::u32, qv::u32, qv::u32) {}
+};
+
 // Decodes a text of one-, two- and three-byte sequences sixteen bytes at a time, whatever their
 // mix: each lane takes the unit its byte would begin, and the units of the lanes that begin a
 // sequence are then packed in order. Mixed scripts cost no more than one, since nothing branches
@@ -89,8 +94,12 @@ inline qv::u32 widen_two_byte_run(const qv::u8* bytes, qv::u32 count, qv::u16* o
 // surrogate. Reads up to transcode_padding bytes past the text and writes up to as many units
 // past its room. Gives false for a four-byte sequence, which it leaves to the caller, and for any
 // fault.
+// With `marks`, notes for each block k (bytes 16k to 16k + 15) the units written before it and
+// which of its bytes begin a unit (bit j for byte 16k + j), so that a caller decoding several
+// texts laid end to end can find where each one's units begin.
+template <typename Marks>
 [[gnu::always_inline]] inline bool decode_utf8_blocks(const qv::u8* bytes, qv::u32 count,
-                                                      qv::u16* out, qv::u32* units) {
+                                                      qv::u16* out, qv::u32* units, Marks& marks) {
     const byte_vector low_six = splat_byte(0x3F);
     qv::u32 o = 0;
     // Bits 0 and 1: the first two bytes of the next block, when a lead in this one claims them.
@@ -102,6 +111,7 @@ inline qv::u32 widen_two_byte_run(const qv::u8* bytes, qv::u32 count, qv::u16* o
         byte_vector first = load_bytes(block);
         qv::u32 non_ascii = high_byte_bits(first) & inside;
         if ((non_ascii | claimed_ahead) == 0) {
+            marks.note(i / byte_vector_lanes, o, inside);
             store_units(out + o, widen_bytes(block));
             store_units(out + o + unit_vector_lanes, widen_bytes(block + unit_vector_lanes));
             o += left >= byte_vector_lanes ? byte_vector_lanes : left;
@@ -139,6 +149,7 @@ inline qv::u32 widen_two_byte_run(const qv::u8* bytes, qv::u32 count, qv::u16* o
         byte_vector low = select_bytes(is_lead, select_bytes(is_long, low_three, low_two), first);
         byte_vector high = and_bytes(is_lead, select_bytes(is_long, high_three, high_two));
         qv::u32 starts = inside & ~trails;
+        marks.note(i / byte_vector_lanes, o, starts);
         qv::u32 first_starts = starts & 0xFF;
         store_units(out + o, pack_units(join_bytes_low(low, high), first_starts));
         o += lane_packing_table.kept[first_starts];
@@ -225,7 +236,8 @@ inline qv::u32 widen_two_byte_run(const qv::u8* bytes, qv::u32 count, qv::u16* o
 // Gives the number of units, or false at the first ill-formed sequence.
 inline bool decode_utf8_into(const qv::u8* bytes, qv::u32 count, qv::u16* out, bool padded,
                              qv::u32* units) {
-    return (padded && decode_utf8_blocks(bytes, count, out, units)) ||
+    no_block_marks none;
+    return (padded && decode_utf8_blocks(bytes, count, out, units, none)) ||
            decode_utf8_each(bytes, count, out, padded, units);
 }
 
