@@ -207,6 +207,8 @@ TEST(UTF_TRANSCODE_SUITE, EncodesEveryUnitAndSurrogatePairAsIcu) {
         // Across the boundary of two blocks of eight, and among units of every length.
         auto u = static_cast<uint16_t>(unit);
         expect_encoding_as_icu({'a', 0x434, 0x6570, 'b', 0x7FF, 0x800, 'c', u, u, 0x80, 'd'});
+        // A whole block of it, which for two-byte units is written at once.
+        expect_encoding_as_icu(std::vector<uint16_t>(9, u));
     }
     const uint16_t lows[] = {0xDBFF, 0xDC00, 0xDC01, 0xDE00, 0xDFFF, 0xE000, 0x41};
     for (uint32_t high = 0xD800; high <= 0xDBFF; ++high) {

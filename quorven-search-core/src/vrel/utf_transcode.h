@@ -308,22 +308,37 @@ inline bool narrow_short_ascii(const qv::u16* units, qv::u32 count, qv::u8* out)
     return (high & ((qv::u64{1} << count) - 1)) == 0;
 }
 
+// For each set of eight lanes (bit k for lane k), the same set with bit k moved to bit 4k: the
+// lengths of eight units' UTF-8 forms, four bits each, are the sum of three such.
+struct nibble_spread {
+    qv::u32 of[256];
+};
+inline constexpr nibble_spread nibble_spread_table = [] {
+    nibble_spread table = {};
+    for (qv::u32 lanes = 0; lanes < 256; ++lanes) {
+        for (qv::u32 k = 0; k < 8; ++k) {
+            table.of[lanes] |= (lanes >> k & 1) << (4 * k);
+        }
+    }
+    return table;
+}();
+
 // Encodes a text without surrogates eight units at a time, whatever their mix of one, two and
 // three bytes: each lane's bytes are formed side by side as one 32-bit word, and the words are
 // then written one after another, each overlapping the last's unused bytes, so that nothing
-// branches on where a script changes. Reads up to transcode_padding units past the text and
-// writes up to as many bytes past its encoded ones. False for a text with a surrogate, which
-// it leaves to the caller.
+// branches on where a script changes. Eight units of two bytes each are written at once. Reads
+// up to transcode_padding units past the text and writes up to as many bytes past its encoded
+// ones. False for a text with a surrogate, which it leaves to the caller.
 inline bool encode_utf8_blocks(const qv::u16* units, qv::u32 count, qv::u8* out, qv::u64* bytes) {
     const unit_vector low_six = splat_unit(0x3F);
-    const unit_vector one = splat_unit(1);
     qv::u64 o = 0;
     for (qv::u32 i = 0; i < count; i += unit_vector_lanes) {
         qv::u32 left = count - i;
         qv::u32 inside = left >= unit_vector_lanes ? 0xFF : (1u << left) - 1;
         unit_vector unit = load_units(units + i);
         unit_vector two_or_more = at_least(unit, 0x80);
-        if ((lane_bits(two_or_more) & inside) == 0) {
+        qv::u32 longer = lane_bits(two_or_more) & inside;
+        if (longer == 0) {
             narrow_units(out + o, unit);
             o += left >= unit_vector_lanes ? unit_vector_lanes : left;
             continue;
@@ -334,6 +349,7 @@ inline bool encode_utf8_blocks(const qv::u16* units, qv::u32 count, qv::u8* out,
             return false;
         }
         unit_vector three = at_least(unit, 0x800);
+        qv::u32 longest = lane_bits(three) & inside;
         // The first two bytes of each lane in its low half (110xxxxx 10yyyyyy, or 1110xxxx
         // 10yyyyyy), the third in its high half (10zzzzzz).
         unit_vector last_bits = and_units(unit, low_six);
@@ -344,20 +360,36 @@ inline bool encode_utf8_blocks(const qv::u16* units, qv::u32 count, qv::u8* out,
                      shift_units_left<8>(and_units(shift_units_right<6>(unit), low_six)));
         unit_vector low =
             select_units(two_or_more, select_units(three, three_first, two_first), unit);
+        if (longer == 0xFF && longest == 0) {
+            // Eight units of two bytes: their low halves are the sixteen bytes in order.
+            qv::u16 pairs[unit_vector_lanes];
+            store_units(pairs, low);
+            __builtin_memcpy(out + o, pairs, sizeof pairs);
+            o += 2 * unit_vector_lanes;
+            continue;
+        }
         unit_vector high = or_units(splat_unit(0x80), last_bits);
-        // One byte, and one more from U+0080 and another from U+0800 on (masks are all ones).
-        unit_vector length =
-            add_units(one, add_units(and_units(two_or_more, one), and_units(three, one)));
+        // One byte for each unit of the text, one more from U+0080 and another from U+0800 on.
+        qv::u32 lengths = nibble_spread_table.of[inside] + nibble_spread_table.of[longer] +
+                          nibble_spread_table.of[longest];
         qv::u16 words[2 * unit_vector_lanes];
         store_units(words, interleave_low(low, high));
         store_units(words + unit_vector_lanes, interleave_high(low, high));
-        qv::u16 lengths[unit_vector_lanes];
-        store_units(lengths, length);
-        // Lanes past the text's end write into the padding and do not count.
-        for (qv::u32 k = 0; k < unit_vector_lanes; ++k) {
-            __builtin_memcpy(out + o, words + 2 * k, 4);
-            o += (inside >> k & 1) != 0 ? lengths[k] : 0;
-        }
+        // Two lanes' words at a time; lanes past the text's end have length 0 and write only
+        // into the padding.
+        auto put_pair = [&](const qv::u16* two_words, qv::u32 pair_lengths) {
+            qv::u64 pair = 0;
+            __builtin_memcpy(&pair, two_words, sizeof pair);
+            __builtin_memcpy(out + o, &pair, sizeof pair);
+            o += pair_lengths & 0xF;
+            auto second = static_cast<qv::u32>(pair >> 32);
+            __builtin_memcpy(out + o, &second, sizeof second);
+            o += pair_lengths >> 4 & 0xF;
+        };
+        put_pair(words, lengths);
+        put_pair(words + 4, lengths >> 8);
+        put_pair(words + 8, lengths >> 16);
+        put_pair(words + 12, lengths >> 24);
     }
     *bytes = o;
     return true;
