@@ -128,14 +128,22 @@ template <typename Marks>
         claimed_ahead = claimed >> byte_vector_lanes;
         // C0 and C1 begin only overlong forms, F5 and above nothing; F0 to F4 begin four bytes,
         // which are the caller's. E0 needs a second byte from A0 on (below is overlong), and ED
-        // one below A0 (from there on it encodes a surrogate).
+        // one below A0 (from there on it encodes a surrogate); both are rare enough to be
+        // looked at only where they occur.
         qv::u32 refused = (leads & ~byte_bits(at_least_bytes(first, 0xC2))) |
                           byte_bits(at_least_bytes(first, 0xF0));
-        qv::u32 upper_second = byte_bits(at_least_bytes(second, 0xA0));
-        qv::u32 out_of_range = (byte_bits(equal_bytes(first, 0xE0)) & ~upper_second) |
-                               (byte_bits(equal_bytes(first, 0xED)) & upper_second);
-        if ((((claimed ^ trails) & 0xFFFF) | ((refused | out_of_range) & inside)) != 0) {
+        if ((((claimed ^ trails) & 0xFFFF) | (refused & inside)) != 0) {
             return false;
+        }
+        qv::u32 edge_leads =
+            byte_bits(or_bytes(equal_bytes(first, 0xE0), equal_bytes(first, 0xED))) & inside;
+        if (edge_leads != 0) {
+            qv::u32 upper_second = byte_bits(at_least_bytes(second, 0xA0));
+            qv::u32 out_of_range = (byte_bits(equal_bytes(first, 0xE0)) & ~upper_second) |
+                                   (byte_bits(equal_bytes(first, 0xED)) & upper_second);
+            if ((out_of_range & inside) != 0) {
+                return false;
+            }
         }
         // Each lane's unit as its low and high bytes. 110xxxxx 10yyyyyy is 00000xxx xxyyyyyy;
         // 1110xxxx 10yyyyyy 10zzzzzz is xxxxyyyy yyzzzzzz.
