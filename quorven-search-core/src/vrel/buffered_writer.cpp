@@ -43,27 +43,16 @@ u32 buffered_writer::drain() {
     return file::write_all(file_, buffer(), count);
 }
 
-u32 buffered_writer::reserve(usize count, u8** room) {
-    if (count > buffer_bytes) {
-        if (!scratch_.reserve_exact(count)) {
-            return status_out_of_memory;
-        }
-        in_scratch_ = true;
-        *room = scratch_.data();
-        return status_ok;
+u32 buffered_writer::reserve_scratch(usize count, u8** room) {
+    if (!scratch_.reserve_exact(count)) {
+        return status_out_of_memory;
     }
-    // Fits: less than a block is held, and the buffer holds two.
-    in_scratch_ = false;
-    *room = buffer() + used_;
+    in_scratch_ = true;
+    *room = scratch_.data();
     return status_ok;
 }
 
-u32 buffered_writer::commit(usize count) {
-    if (!in_scratch_) {
-        QV_CHECK(count <= buffer_bytes);
-        used_ += count;
-        return used_ < buffer_bytes ? status_ok : write_block();
-    }
+u32 buffered_writer::commit_scratch(usize count) {
     in_scratch_ = false;
     for (usize done = 0; done < count;) {
         usize piece = count - done < buffer_bytes ? count - done : buffer_bytes;

@@ -9,6 +9,7 @@
 #include "lib/status.h"
 #include "platform/file/file_system.h"
 #include "qv/array.h"
+#include "qv/fatal.h"
 #include "qv/types.h"
 #include "vrel/vrel_format.h"
 
@@ -33,9 +34,24 @@ class buffered_writer {
     static qv::usize varint_length(qv::u32 value);
 
     // Room for `count` bytes, written by the caller and then committed; for runs longer than
-    // a block, a scratch array that commit passes through the blocks.
-    qv::u32 reserve(qv::usize count, qv::u8** room);
-    qv::u32 commit(qv::usize count);
+    // a block, a scratch array that commit passes through the blocks. Room in the buffer (less
+    // than a block is held, and it holds two) is given inline.
+    qv::u32 reserve(qv::usize count, qv::u8** room) {
+        if (count > buffer_bytes) {
+            return reserve_scratch(count, room);
+        }
+        in_scratch_ = false;
+        *room = buffer() + used_;
+        return status_ok;
+    }
+    qv::u32 commit(qv::usize count) {
+        if (in_scratch_) {
+            return commit_scratch(count);
+        }
+        QV_CHECK(count <= buffer_bytes);
+        used_ += count;
+        return used_ < buffer_bytes ? status_ok : write_block();
+    }
 
     // Writes out whatever the buffer still holds, the last block.
     qv::u32 drain();
@@ -52,6 +68,8 @@ class buffered_writer {
 
     // Writes the full block at the front and moves what follows it to the front.
     qv::u32 write_block();
+    qv::u32 reserve_scratch(qv::usize count, qv::u8** room);
+    qv::u32 commit_scratch(qv::usize count);
 
     qv::u8* buffer() { return buffer_.data(); }
 
