@@ -63,4 +63,15 @@ qv::u32 encode_utf8(utf16_span text, const utf8_plan& plan, qv::u8* out);
 qv::u32 encode_utf8_unplanned(utf16_span text, const qv::u16* readable_end, qv::u8* out,
                               qv::u64* bytes);
 
+// The same, inline for the common case of a save: a text with padding after it that the
+// direct conversion accepts; everything else goes to encode_utf8_unplanned.
+inline qv::u32 encode_utf8_inline(utf16_span text, const qv::u16* readable_end, qv::u8* out,
+                                  qv::u64* bytes) {
+    if (readable_end - (text.units + text.length) >= conversion_padding &&
+        encode_utf8_into(text.units, text.length, out, true, bytes)) {
+        return status_ok;
+    }
+    return encode_utf8_unplanned(text, readable_end, out, bytes);
+}
+
 }  // namespace quorven::search_core::vrel
