@@ -312,25 +312,50 @@ inline unit_vector pack_units(unit_vector units, qv::u32 keep) {
 inline namespace QUORVEN_UNIT_VECTOR_NAMESPACE {
 inline constexpr const char* unit_vector_kind = "portable";
 
-struct unit_vector {
-    qv::u16 lane[8];
+// Lanes of `Lane` side by side: eight units, or sixteen bytes.
+template <typename Lane, qv::usize count>
+struct lanes_of {
+    Lane lane[count];
 };
+using unit_vector = lanes_of<qv::u16, 8>;
+using byte_vector = lanes_of<qv::u8, 16>;
 
-template <typename Op>
-inline unit_vector each_lane(unit_vector a, unit_vector b, Op op) {
-    unit_vector r;
-    for (int i = 0; i < 8; ++i) {
-        r.lane[i] = static_cast<qv::u16>(op(a.lane[i], b.lane[i]));
+template <typename Lane, qv::usize count, typename Op>
+inline lanes_of<Lane, count> each_lane(lanes_of<Lane, count> a, lanes_of<Lane, count> b, Op op) {
+    lanes_of<Lane, count> r;
+    for (qv::usize i = 0; i < count; ++i) {
+        r.lane[i] = static_cast<Lane>(op(a.lane[i], b.lane[i]));
     }
     return r;
 }
-
-inline unit_vector load_units(const qv::u16* units) {
-    unit_vector r;
-    for (int i = 0; i < 8; ++i) {
-        r.lane[i] = units[i];
+template <typename Lane, qv::usize count>
+inline lanes_of<Lane, count> load_lanes(const Lane* from) {
+    lanes_of<Lane, count> r;
+    for (qv::usize i = 0; i < count; ++i) {
+        r.lane[i] = from[i];
     }
     return r;
+}
+template <typename Lane, qv::usize count>
+inline lanes_of<Lane, count> splat_lane(Lane value) {
+    lanes_of<Lane, count> r;
+    for (qv::usize i = 0; i < count; ++i) {
+        r.lane[i] = value;
+    }
+    return r;
+}
+// Bit i set when lane i is not zero (lanes are all ones or all zeros).
+template <typename Lane, qv::usize count>
+inline qv::u32 nonzero_lane_bits(lanes_of<Lane, count> lanes) {
+    qv::u32 bits = 0;
+    for (qv::usize i = 0; i < count; ++i) {
+        bits |= (lanes.lane[i] != 0 ? 1u : 0u) << i;
+    }
+    return bits;
+}
+
+inline unit_vector load_units(const qv::u16* units) {
+    return load_lanes<qv::u16, 8>(units);
 }
 inline void store_units(qv::u16* to, unit_vector units) {
     for (int i = 0; i < 8; ++i) {
@@ -350,11 +375,7 @@ inline void narrow_units(qv::u8* to, unit_vector units) {
     }
 }
 inline unit_vector splat_unit(qv::u16 unit) {
-    unit_vector r;
-    for (int i = 0; i < 8; ++i) {
-        r.lane[i] = unit;
-    }
-    return r;
+    return splat_lane<qv::u16, 8>(unit);
 }
 inline unit_vector or_units(unit_vector a, unit_vector b) {
     return each_lane(a, b, [](qv::u16 x, qv::u16 y) { return x | y; });
@@ -401,84 +422,55 @@ inline unit_vector at_least(unit_vector a, qv::u16 bound) {
                      [](qv::u16 x, qv::u16 y) { return x >= y ? 0xFFFF : 0; });
 }
 inline qv::u32 lane_bits(unit_vector lanes) {
-    qv::u32 bits = 0;
-    for (int i = 0; i < 8; ++i) {
-        bits |= (lanes.lane[i] != 0 ? 1u : 0u) << i;
-    }
-    return bits;
+    return nonzero_lane_bits(lanes);
 }
-struct byte_vector {
-    qv::u8 byte[16];
-};
-
-template <typename Op>
-inline byte_vector each_byte(byte_vector a, byte_vector b, Op op) {
-    byte_vector r;
-    for (int i = 0; i < 16; ++i) {
-        r.byte[i] = static_cast<qv::u8>(op(a.byte[i], b.byte[i]));
-    }
-    return r;
-}
-
 inline byte_vector load_bytes(const qv::u8* bytes) {
-    byte_vector r;
-    for (int i = 0; i < 16; ++i) {
-        r.byte[i] = bytes[i];
-    }
-    return r;
+    return load_lanes<qv::u8, 16>(bytes);
 }
 inline byte_vector splat_byte(qv::u8 byte) {
-    byte_vector r;
-    for (int i = 0; i < 16; ++i) {
-        r.byte[i] = byte;
-    }
-    return r;
+    return splat_lane<qv::u8, 16>(byte);
 }
 inline byte_vector at_least_bytes(byte_vector bytes, qv::u8 bound) {
-    return each_byte(bytes, bytes, [bound](qv::u8 x, qv::u8) { return x >= bound ? 0xFF : 0; });
+    return each_lane(bytes, bytes, [bound](qv::u8 x, qv::u8) { return x >= bound ? 0xFF : 0; });
 }
 inline byte_vector equal_bytes(byte_vector bytes, qv::u8 value) {
-    return each_byte(bytes, bytes, [value](qv::u8 x, qv::u8) { return x == value ? 0xFF : 0; });
+    return each_lane(bytes, bytes, [value](qv::u8 x, qv::u8) { return x == value ? 0xFF : 0; });
 }
 inline qv::u32 byte_bits(byte_vector mask) {
-    qv::u32 bits = 0;
-    for (int i = 0; i < 16; ++i) {
-        bits |= (mask.byte[i] != 0 ? 1u : 0u) << i;
-    }
-    return bits;
+    return nonzero_lane_bits(mask);
 }
 inline qv::u32 high_byte_bits(byte_vector bytes) {
     return byte_bits(at_least_bytes(bytes, 0x80));
 }
 inline byte_vector and_bytes(byte_vector a, byte_vector b) {
-    return each_byte(a, b, [](qv::u8 x, qv::u8 y) { return x & y; });
+    return each_lane(a, b, [](qv::u8 x, qv::u8 y) { return x & y; });
 }
 inline byte_vector or_bytes(byte_vector a, byte_vector b) {
-    return each_byte(a, b, [](qv::u8 x, qv::u8 y) { return x | y; });
+    return each_lane(a, b, [](qv::u8 x, qv::u8 y) { return x | y; });
 }
 inline byte_vector select_bytes(byte_vector mask, byte_vector a, byte_vector b) {
     return or_bytes(and_bytes(mask, a),
-                    each_byte(mask, b, [](qv::u8 m, qv::u8 y) { return ~m & y; }));
+                    each_lane(mask, b, [](qv::u8 m, qv::u8 y) { return ~m & y; }));
 }
 template <int bits>
 inline byte_vector shift_bytes_left(byte_vector a) {
-    return each_byte(a, a, [](qv::u8 x, qv::u8) { return x << bits; });
+    return each_lane(a, a, [](qv::u8 x, qv::u8) { return x << bits; });
 }
 template <int bits>
 inline byte_vector shift_bytes_right(byte_vector a) {
-    return each_byte(a, a, [](qv::u8 x, qv::u8) { return x >> bits; });
+    return each_lane(a, a, [](qv::u8 x, qv::u8) { return x >> bits; });
 }
 inline unit_vector join_bytes_low(byte_vector low, byte_vector high) {
     unit_vector r;
     for (int i = 0; i < 8; ++i) {
-        r.lane[i] = static_cast<qv::u16>(low.byte[i] | high.byte[i] << 8);
+        r.lane[i] = static_cast<qv::u16>(low.lane[i] | high.lane[i] << 8);
     }
     return r;
 }
 inline unit_vector join_bytes_high(byte_vector low, byte_vector high) {
     unit_vector r;
     for (int i = 0; i < 8; ++i) {
-        r.lane[i] = static_cast<qv::u16>(low.byte[i + 8] | high.byte[i + 8] << 8);
+        r.lane[i] = static_cast<qv::u16>(low.lane[i + 8] | high.lane[i + 8] << 8);
     }
     return r;
 }
