@@ -158,7 +158,7 @@ TEST_F(VrelReader, FaultsAroundTheEndsOfTheReadersBufferGiveTheirStatus) {
             continue;
         }
         size_t at = starts[r];
-        uint32_t name_length = good[at + 4] | good[at + 5] << 8;
+        uint32_t name_length = uint32_t{good[at + 4]} | uint32_t{good[at + 5]} << 8;
         host::bytes file = good;
         file[at] = 1;  // dir_id past the one directory
         EXPECT_EQ(open_bytes(file), 9u) << "record " << r;
