@@ -96,7 +96,7 @@ TEST(Keys, DirectoryKey) {
     EXPECT_NE(sc::dir_key(span(u"\u007f")), 0xD1EC70A100000001ull);
 }
 
-// Paths are checked for ASCII eight units at a time: one non-ASCII unit anywhere, in a block or
+// Paths are checked for ASCII four units at a time: one non-ASCII unit anywhere, in a block or
 // in the tail, gives the length key; every letter case and every ASCII unit hashes as above.
 TEST(Keys, DirectoryKeyOfLongPathsAtEveryLength) {
     const std::u16string letters = u"C:\\Az/_@[`{\x7f.Zz09aQ";

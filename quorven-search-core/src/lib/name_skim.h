@@ -86,7 +86,8 @@ class name_skimmer {
     // a ranking of letters, digits and punctuation seen in real trees; 0 for units not ranked.
     static qv::u32 commonness(qv::u16 unit) {
         static constexpr char ranked[] = "zq97865j4v3w2kxy1f0-hgb_udmp.clnrstioae";
-        qv::u16 lower = unit >= 0x41 && unit <= 0x5A ? static_cast<qv::u16>(unit | 0x20) : unit;
+        // A letter's gate wants its lower case; any other unit's, the unit itself.
+        qv::u16 lower = unit_gate::for_ascii(unit).want;
         for (qv::u32 i = 0; ranked[i] != 0; ++i) {
             if (static_cast<qv::u16>(ranked[i]) == lower) {
                 return i + 1;

@@ -48,24 +48,22 @@ inline u32 non_ascii_upper(u32 c) {
 constexpr u64 fnv_offset_basis = 0xCBF29CE484222325ull;
 constexpr u64 fnv_prime = 0x100000001B3ull;
 
-// Units below 0x80 only. `A` to `Z` get bit 5 without a branch: mixed-case paths would
-// mispredict one, and the multiply chain is the only latency this loop should have.
-inline u64 fnv_lower_ascii(u64 hash, const u16* units, u32 length) {
-    for (u32 i = 0; i < length; ++i) {
-        u32 unit = units[i];
-        unit |= static_cast<u32>(unit - 0x41u < 26u) << 5;
-        hash = (hash ^ unit) * fnv_prime;
-    }
-    return hash;
+// A unit below 0x80, `A` to `Z` given bit 5 without a branch: mixed-case paths would mispredict
+// one, and in a hash the multiply chain is the only latency a loop should have.
+constexpr u32 ascii_lower(u32 unit) {
+    return unit | static_cast<u32>(unit - 0x41u < 26u) << 5;
 }
 
-inline bool all_below(const u16* units, u32 length, u32 limit) {
+inline u64 fnv_step(u64 hash, u32 unit) {
+    return (hash ^ ascii_lower(unit)) * fnv_prime;
+}
+
+// Units below 0x80 only.
+inline u64 fnv_lower_ascii(u64 hash, const u16* units, u32 length) {
     for (u32 i = 0; i < length; ++i) {
-        if (units[i] >= limit) {
-            return false;
-        }
+        hash = fnv_step(hash, units[i]);
     }
-    return true;
+    return hash;
 }
 
 constexpr u64 non_ascii_path_marker = u64{0x50415448} << 32;
@@ -75,11 +73,26 @@ constexpr u64 lanes(u64 value) {
     return value * 0x0001000100010001ull;
 }
 
+// Whether every unit is below 0x80, four units to a test.
+inline bool ascii_units(const u16* units, u32 length) {
+    u32 i = 0;
+    u64 seen = 0;
+    for (; length - i >= 4; i += 4) {
+        u64 four;
+        qv::mem_copy(&four, units + i, sizeof four);
+        seen |= four;
+    }
+    for (; i < length; ++i) {
+        seen |= units[i];
+    }
+    return (seen & lanes(0xFF80)) == 0;
+}
+
 }  // namespace
 
 u64 path_key(utf16_span dir, utf16_span name) {
     bool separator = needs_separator(dir);
-    if (!all_below(dir.units, dir.length, 0x80) || !all_below(name.units, name.length, 0x80)) {
+    if (!ascii_units(dir.units, dir.length) || !ascii_units(name.units, name.length)) {
         u32 length = dir.length + (separator ? 1u : 0u) + name.length;
         return non_ascii_path_marker | length;
     }
@@ -125,52 +138,20 @@ bool names_equal_ci(utf16_span a, utf16_span b) {
 }
 
 bool is_ascii(utf16_span text) {
-    return all_below(text.units, text.length, 0x80);
+    return ascii_units(text.units, text.length);
 }
 
 u64 dir_key(utf16_span path, bool* ascii) {
-    // Eight units are checked before they are hashed, so that a non-ASCII path costs a look at
-    // its units up to the first non-ASCII one and not a hash of all of them.
-    u64 hash = fnv_offset_basis;
-    u32 i = 0;
-    for (; path.length - i >= 8; i += 8) {
-        u64 words[2];
-        qv::mem_copy(words, path.units + i, sizeof words);
-        if (((words[0] | words[1]) & lanes(0xFF80)) != 0) {
-            break;
-        }
-        hash = fnv_lower_ascii(hash, path.units + i, 8);
+    u64 key = 0;
+    bool path_ascii = false;
+    dir_keys(&path, 1, &key, &path_ascii);
+    if (ascii != nullptr) {
+        *ascii = path_ascii;
     }
-    *ascii = all_below(path.units + i, path.length - i, 0x80);
-    if (!*ascii) {
-        return non_ascii_dir_marker | path.length;
-    }
-    return fnv_lower_ascii(hash, path.units + i, path.length - i);
-}
-
-u64 dir_key(utf16_span path) {
-    bool ascii = false;
-    return dir_key(path, &ascii);
+    return key;
 }
 
 namespace {
-
-// Whether every unit is below 0x80, four units to a test.
-bool ascii_units(const u16* units, u32 length) {
-    u32 i = 0;
-    u64 seen = 0;
-    for (; length - i >= 4; i += 4) {
-        u64 four;
-        qv::mem_copy(&four, units + i, sizeof four);
-        seen |= four;
-    }
-    return (seen & lanes(0xFF80)) == 0 && all_below(units + i, length - i, 0x80);
-}
-
-inline u64 fnv_step(u64 hash, u32 unit) {
-    unit |= static_cast<u32>(unit - 0x41u < 26u) << 5;
-    return (hash ^ unit) * fnv_prime;
-}
 
 // The FNV chains of `Lanes` ASCII paths, `steps` units each, side by side: each chain waits on
 // its own multiply, so the multiplies of the others fill the wait. The chains are named one by
@@ -338,7 +319,7 @@ void folded_hash::feed(utf16_span text, upper_cache& uppers) {
         }
         u32 unit = text.units[i];
         if (unit < 0x80) {
-            unit |= static_cast<u32>(unit - 0x41u < 26u) << 5;
+            unit = ascii_lower(unit);
             unit ^= static_cast<u32>(unit == slash) * (slash ^ backslash);
             p.put(unit);
             ++i;

@@ -28,9 +28,8 @@ bool is_ascii(utf16_span text);
 
 // Hash key of a directory path: FNV-1a over ASCII-lower-cased units, or for any path with a
 // unit at or above 0x80, a marker plus the length (such paths are told apart by comparison).
-qv::u64 dir_key(utf16_span path);
-// The same, telling through `ascii` whether every unit is below 0x80.
-qv::u64 dir_key(utf16_span path, bool* ascii);
+// With `ascii`, tells whether every unit is below 0x80.
+qv::u64 dir_key(utf16_span path, bool* ascii = nullptr);
 // The same for up to max_keys_at_once paths, hashed side by side.
 inline constexpr qv::u32 max_keys_at_once = 4;
 void dir_keys(const utf16_span* paths, qv::u32 count, qv::u64* keys, bool* ascii);
