@@ -73,7 +73,7 @@ u32 write_dir(buffered_writer& out, utf16_span path, const u16* readable_end) {
     }
     usize guess = buffered_writer::varint_length(path.length);
     u64 bytes = 0;
-    if (u32 status = encode_utf8_inline(path, readable_end, room + guess, &bytes)) {
+    if (u32 status = encode_utf8_unplanned(path, readable_end, room + guess, &bytes)) {
         return status;
     }
     // It fits in the buffer, so far below the limit of a text's bytes.
@@ -109,7 +109,7 @@ u32 write_entry(buffered_writer& out, u32 dir_id, utf16_span name, const u16* re
         return status;
     }
     u64 bytes = 0;
-    if (u32 status = encode_utf8_inline(name, readable_end, room + 8, &bytes)) {
+    if (u32 status = encode_utf8_unplanned(name, readable_end, room + 8, &bytes)) {
         return status;
     }
     if (bytes == 0) {

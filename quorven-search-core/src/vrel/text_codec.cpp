@@ -102,12 +102,7 @@ u32 encode_utf8(utf16_span text, const utf8_plan& plan, u8* out) {
     return done && written == plan.bytes ? status_ok : status_invalid_data;
 }
 
-u32 encode_utf8_unplanned(utf16_span text, const u16* readable_end, u8* out, u64* bytes) {
-    bool padded = readable_end - (text.units + text.length) >= conversion_padding;
-    if (encode_utf8_into(text.units, text.length, out, padded, bytes)) {
-        return status_ok;
-    }
-    // A text the direct conversion refuses is ICU's to judge.
+u32 encode_utf8_by_icu(utf16_span text, u8* out, u64* bytes) {
     u32 written = 0;
     if (icu::utf16_to_utf8(text.units, text.length, out, text.length * 3, &written) !=
         icu::conversion::done) {

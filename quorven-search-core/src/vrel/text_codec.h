@@ -55,23 +55,22 @@ struct utf8_plan {
 qv::u32 plan_utf8(utf16_span text, utf8_plan* plan);
 // Writes the text as UTF-8 into exactly plan.bytes bytes at `out`.
 qv::u32 encode_utf8(utf16_span text, const utf8_plan& plan, qv::u8* out);
+// A text the direct conversion refused, judged and written by ICU into `out` (3 bytes a unit);
+// invalid_data (9) for an unpaired surrogate.
+qv::u32 encode_utf8_by_icu(utf16_span text, qv::u8* out, qv::u64* bytes);
+
 // Writes the text as UTF-8 without measuring it first, into `out`, which has room for 3 bytes
 // a unit (the most any unit takes; at most 0xFFFFFFFF in all) and `conversion_padding` more;
 // invalid_data (9) for an unpaired surrogate. `readable_end` is where the memory that holds the
 // text ends: the conversion reads up to `conversion_padding` units past the text where they lie
-// before it.
-qv::u32 encode_utf8_unplanned(utf16_span text, const qv::u16* readable_end, qv::u8* out,
-                              qv::u64* bytes);
-
-// The same, inline for the common case of a save: a text with padding after it that the
-// direct conversion accepts; everything else goes to encode_utf8_unplanned.
-inline qv::u32 encode_utf8_inline(utf16_span text, const qv::u16* readable_end, qv::u8* out,
-                                  qv::u64* bytes) {
-    if (readable_end - (text.units + text.length) >= conversion_padding &&
-        encode_utf8_into(text.units, text.length, out, true, bytes)) {
+// before it. Inline for the common case of a save; only a refused text leaves the caller.
+inline qv::u32 encode_utf8_unplanned(utf16_span text, const qv::u16* readable_end, qv::u8* out,
+                                     qv::u64* bytes) {
+    bool padded = readable_end - (text.units + text.length) >= conversion_padding;
+    if (encode_utf8_into(text.units, text.length, out, padded, bytes)) {
         return status_ok;
     }
-    return encode_utf8_unplanned(text, readable_end, out, bytes);
+    return encode_utf8_by_icu(text, out, bytes);
 }
 
 }  // namespace quorven::search_core::vrel
