@@ -16,6 +16,16 @@ namespace quorven::search_core::vrel {
 inline constexpr qv::usize read_padding = 64;
 static_assert(read_padding >= conversion_padding);
 
+// A field of the file at `at`. Every machine the library is built for is little-endian, as the
+// file is.
+template <typename T>
+T little_endian_at(const qv::u8* at) {
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    T value;
+    __builtin_memcpy(&value, at, sizeof value);
+    return value;
+}
+
 class buffered_reader {
   public:
     explicit buffered_reader(const file::file_handle& file) : file_(file) {}
@@ -37,7 +47,7 @@ class buffered_reader {
         if (available() < 4) {
             return read_u32_refilling(value);
         }
-        *value = little_endian<qv::u32>(buffer_.data() + position_);
+        *value = little_endian_at<qv::u32>(buffer_.data() + position_);
         position_ += 4;
         return status_ok;
     }
@@ -45,7 +55,7 @@ class buffered_reader {
         if (available() < 8) {
             return read_u64_refilling(value);
         }
-        *value = little_endian<qv::u64>(buffer_.data() + position_);
+        *value = little_endian_at<qv::u64>(buffer_.data() + position_);
         position_ += 8;
         return status_ok;
     }
@@ -77,15 +87,6 @@ class buffered_reader {
     qv::u32 expect_end();
 
   private:
-    // Every machine the library is built for is little-endian, as the file is.
-    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
-    template <typename T>
-    static T little_endian(const qv::u8* p) {
-        T v;
-        __builtin_memcpy(&v, p, sizeof v);
-        return v;
-    }
-
     qv::u32 read_u8_refilling(qv::u8* value);
     qv::u32 read_u32_refilling(qv::u32* value);
     qv::u32 read_u64_refilling(qv::u64* value);

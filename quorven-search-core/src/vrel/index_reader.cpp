@@ -95,6 +95,12 @@ u32 read_dirs(buffered_reader& in, u32 dir_count, const cancel_poll& poll, searc
     return status_ok;
 }
 
+// The store's record of an entry read from the file, its name already placed in the pool.
+entry_record loaded_entry(u32 dir_id, dir_span name, u8 is_folder, u64 time_binary) {
+    auto ticks = static_cast<qv::i64>(time_binary & time_ticks_mask);
+    return {ticks, time_binary, dir_id, name.offset, name.length, 0, is_folder != 0 ? 1u : 0u, 0};
+}
+
 u32 read_entry(buffered_reader& in, u32 dir_count, search_core& core) {
     u32 dir_id = 0;
     if (u32 status = in.read_u32(&dir_id)) {
@@ -125,61 +131,63 @@ u32 read_entry(buffered_reader& in, u32 dir_count, search_core& core) {
     if (u32 status = check_time_binary(time_binary)) {
         return status;
     }
-    auto ticks = static_cast<qv::i64>(time_binary & time_ticks_mask);
-    core.entries.push_back_reserved(
-        {ticks, time_binary, dir_id, name.offset, name.length, 0, is_folder != 0 ? 1u : 0u, 0});
+    core.entries.push_back_reserved(loaded_entry(dir_id, name, is_folder, time_binary));
     return status_ok;
 }
 
-// An entry record holds 17 bytes besides its name: dir_id, name_length, is_folder, time_binary.
-constexpr qv::usize entry_fixed_bytes = 17;
+// An entry record that lies whole in the reader's buffer, its fields read from there.
+struct buffered_record {
+    u32 dir_id;
+    u32 name_length;
+    const u8* name;
+    u8 is_folder;
+    u64 time_binary;
+    qv::usize bytes() const { return entry_fixed_bytes + name_length; }
+};
 
-template <typename T>
-T little_endian_at(const u8* p) {
-    T v;
-    __builtin_memcpy(&v, p, sizeof v);
-    return v;
+// Whether the record at `at` lies whole in the `left` bytes there, with a dir_id below
+// `dir_count`: the records the buffered reads take. Any other is read_entry's to read and report.
+bool lies_whole(const u8* at, qv::usize left, u32 dir_count) {
+    return left >= entry_fixed_bytes && little_endian_at<u32>(at) < dir_count &&
+           little_endian_at<u32>(at + 4) <= left - entry_fixed_bytes;
+}
+
+// The fields of a record that lies whole in the buffer.
+buffered_record record_at(const u8* at) {
+    u32 name_length = little_endian_at<u32>(at + 4);
+    const u8* tail = at + 8 + name_length;
+    return {little_endian_at<u32>(at), name_length, at + 8, tail[0],
+            little_endian_at<u64>(tail + 1)};
 }
 
 // The entry records from `*index` on that lie whole in the reader's buffer, read straight from
 // it with one bounds check a record rather than one a field; the rest of a file's records are
-// only those that cross the end of a buffer. Stops before a record that is not whole in the
-// buffer or whose dir_id or name_length is out of range, which read_entry then reads and
-// reports as it would any other. A fault within a record gives the status read_entry would.
+// only those that cross the end of a buffer. A fault within a record gives the status
+// read_entry would.
 u32 read_buffered_entries(buffered_reader& in, u32 entry_count, u32 dir_count,
                           const cancel_poll& poll, search_core& core, u32* index) {
     qv::usize left = 0;
     const u8* start = in.unread(&left);
-    const u8* record = start;
+    qv::usize used = 0;
     u32 status = status_ok;
-    u32 i = *index;
-    for (; i < entry_count && left >= entry_fixed_bytes; ++i) {
-        u32 dir_id = little_endian_at<u32>(record);
-        u32 name_length = little_endian_at<u32>(record + 4);
-        if (dir_id >= dir_count || name_length > left - entry_fixed_bytes) {
+    for (; *index < entry_count && lies_whole(start + used, left - used, dir_count); ++*index) {
+        if ((status = poll.before_record(*index)) != status_ok) {
             break;
         }
-        if ((status = poll.before_record(i)) != status_ok) {
-            break;
-        }
+        buffered_record record = record_at(start + used);
         dir_span name = {};
-        if ((status = append_as_utf16(record + 8, name_length, core.name_pool, &name)) !=
+        if ((status = append_as_utf16(record.name, record.name_length, core.name_pool, &name)) !=
             status_ok) {
             break;
         }
-        const u8* tail = record + 8 + name_length;
-        u64 time_binary = little_endian_at<u64>(tail + 1);
-        if ((status = check_time_binary(time_binary)) != status_ok) {
+        if ((status = check_time_binary(record.time_binary)) != status_ok) {
             break;
         }
-        auto ticks = static_cast<qv::i64>(time_binary & time_ticks_mask);
         core.entries.push_back_reserved(
-            {ticks, time_binary, dir_id, name.offset, name.length, 0, tail[0] != 0 ? 1u : 0u, 0});
-        record = tail + 9;
-        left -= entry_fixed_bytes + name_length;
+            loaded_entry(record.dir_id, name, record.is_folder, record.time_binary));
+        used += record.bytes();
     }
-    in.skip(static_cast<qv::usize>(record - start));
-    *index = i;
+    in.skip(used);
     return status;
 }
 
@@ -189,42 +197,35 @@ u32 read_buffered_entries(buffered_reader& in, u32 entry_count, u32 dir_count,
 // records it leaves are read one by one, which reports any fault in its place.
 u32 read_batched_entries(buffered_reader& in, u32 entry_count, u32 dir_count,
                          const cancel_poll& poll, search_core& core, name_batch& batch,
-                         dir_span* placed, u32* index) {
+                         u32* index) {
     qv::usize left = 0;
     const u8* start = in.unread(&left);
-    const u8* record = start;
+    qv::usize used = 0;
     batch.clear();
-    for (u32 i = *index; i < entry_count && left >= entry_fixed_bytes; ++i) {
-        u32 dir_id = little_endian_at<u32>(record);
-        u32 name_length = little_endian_at<u32>(record + 4);
-        if (dir_id >= dir_count || name_length > left - entry_fixed_bytes ||
-            check_time_binary(little_endian_at<u64>(record + 9 + name_length)) != status_ok) {
+    for (u32 i = *index; i < entry_count && lies_whole(start + used, left - used, dir_count); ++i) {
+        buffered_record record = record_at(start + used);
+        if (check_time_binary(record.time_binary) != status_ok) {
             break;
         }
-        batch.add(record + 8, name_length);
-        record += entry_fixed_bytes + name_length;
-        left -= entry_fixed_bytes + name_length;
+        batch.add(record.name, record.name_length);
+        used += record.bytes();
     }
     u32 count = batch.size();
-    if (count == 0 || !batch.decode(core.name_pool, placed)) {
+    if (count == 0 || !batch.decode(core.name_pool)) {
         return status_ok;
     }
-    record = start;
+    used = 0;
     for (u32 k = 0; k < count; ++k) {
         if (u32 status = poll.before_record(*index)) {
             return status;
         }
-        u32 dir_id = little_endian_at<u32>(record);
-        u32 name_length = little_endian_at<u32>(record + 4);
-        const u8* tail = record + 8 + name_length;
-        u64 time_binary = little_endian_at<u64>(tail + 1);
-        auto ticks = static_cast<qv::i64>(time_binary & time_ticks_mask);
-        core.entries.push_back_reserved({ticks, time_binary, dir_id, placed[k].offset,
-                                         placed[k].length, 0, tail[0] != 0 ? 1u : 0u, 0});
-        record = tail + 9;
+        buffered_record record = record_at(start + used);
+        core.entries.push_back_reserved(
+            loaded_entry(record.dir_id, batch.placed(k), record.is_folder, record.time_binary));
+        used += record.bytes();
         ++*index;
     }
-    in.skip(static_cast<qv::usize>(record - start));
+    in.skip(used);
     return status_ok;
 }
 
@@ -245,13 +246,12 @@ u32 read_entries(buffered_reader& in, u32 max_entries, u64 file_size, const canc
     auto dir_count = static_cast<u32>(core.dir_table.size());
     // Without the batch's room the names are decoded one by one, as they are where it refuses.
     name_batch batch;
-    qv::array<dir_span> placed;
-    bool batching = batch.start() && placed.reserve_exact(buffer_bytes / entry_fixed_bytes + 1);
+    bool batching = batch.start();
     u32 i = 0;
     while (i < entry_count) {
         if (batching) {
-            if (u32 status = read_batched_entries(in, entry_count, dir_count, poll, core, batch,
-                                                  placed.data(), &i)) {
+            if (u32 status =
+                    read_batched_entries(in, entry_count, dir_count, poll, core, batch, &i)) {
                 return status;
             }
         }

@@ -86,9 +86,6 @@ u32 write_dir(buffered_writer& out, utf16_span path, const u16* readable_end) {
     return out.commit(needed + count);
 }
 
-// The fixed fields of an entry record: dir_id, name_length, is_folder and time_binary.
-constexpr usize entry_fixed_bytes = 4 + 4 + 1 + 8;
-
 // An entry record. One whose name surely fits in the buffer is encoded straight into it in one
 // pass, its name's byte count filled in afterwards.
 u32 write_entry(buffered_writer& out, u32 dir_id, utf16_span name, const u16* readable_end,

@@ -18,9 +18,8 @@ namespace {
 // makes four vector moves; the longer few take a copy of their own length.
 constexpr u32 fixed_copy_bytes = 64;
 
-// A buffer holds at most this many entry records (17 bytes each besides the name), and names of
-// at most its size in all.
-constexpr usize most_names = buffer_bytes / 17 + 1;
+// A buffer holds at most this many entry records, and names of at most its size in all.
+constexpr usize most_names = buffer_bytes / entry_fixed_bytes + 1;
 constexpr usize most_blocks = (buffer_bytes + byte_vector_lanes - 1) / byte_vector_lanes + 1;
 
 // The decoder's notes of each block of the stream.
@@ -38,7 +37,8 @@ struct stream_marks {
 bool name_batch::start() {
     usize stream_room = buffer_bytes + fixed_copy_bytes + transcode_padding;
     if (!stream_.reserve_exact(stream_room) || !name_at_.reserve_exact(most_names) ||
-        !block_starts_.reserve_exact(most_blocks) || !block_units_.reserve_exact(most_blocks)) {
+        !placed_.reserve_exact(most_names) || !block_starts_.reserve_exact(most_blocks) ||
+        !block_units_.reserve_exact(most_blocks)) {
         return false;
     }
     // The decoder reads past the last name's end; what it reads there is zeros, not undefined.
@@ -57,7 +57,7 @@ void name_batch::add(const u8* bytes, u32 count) {
     }
 }
 
-bool name_batch::decode(qv::array<u16>& pool, dir_span* placed) {
+bool name_batch::decode(qv::array<u16>& pool) {
     auto total = static_cast<u32>(stream_.size());
     auto base = static_cast<u32>(pool.size());
     if (pool.capacity() - pool.size() < usize{total} + conversion_padding) {
@@ -83,6 +83,8 @@ bool name_batch::decode(qv::array<u16>& pool, dir_span* placed) {
     };
     u32 count = size();
     const u32* name_at = name_at_.data();
+    placed_.clear();
+    dir_span* placed = placed_.extend_reserved(count);
     u32 begins = unit_at(name_at[0]);
     for (u32 k = 0; k < count; ++k) {
         u32 at = name_at[k];

@@ -26,16 +26,18 @@ class name_batch {
     void add(const qv::u8* bytes, qv::u32 count);
     qv::u32 size() const { return static_cast<qv::u32>(name_at_.size()); }
 
-    // Decodes the names added since the last clear into the end of `pool`, and gives their
-    // places in order in `placed`, which has room for size() of them. False, with the pool as
-    // it was, when a name is ill-formed on its own or holds a sequence of four bytes, when the
-    // pool has not room for the names reserved, or when the names would take it past its
+    // Decodes the names added since the last clear into the end of `pool`. False, with the pool
+    // as it was, when a name is ill-formed on its own or holds a sequence of four bytes, when
+    // the pool has not room for the names reserved, or when the names would take it past its
     // limit: the caller then reads them one by one, which finds out which and why.
-    bool decode(qv::array<qv::u16>& pool, dir_span* placed);
+    bool decode(qv::array<qv::u16>& pool);
+    // The k-th name's place in the pool, after decode.
+    dir_span placed(qv::u32 k) const { return placed_.data()[k]; }
 
   private:
     qv::array<qv::u8> stream_;         // the names laid end to end
     qv::array<qv::u32> name_at_;       // where each name begins in the stream
+    qv::array<dir_span> placed_;       // where each name's units went in the pool
     qv::array<qv::u16> block_starts_;  // per 16 bytes of the stream, the bytes that begin a unit
     qv::array<qv::u32> block_units_;   // per 16 bytes of the stream, the units before them
 };

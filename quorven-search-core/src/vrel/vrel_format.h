@@ -14,6 +14,10 @@ inline constexpr qv::u64 max_file_bytes = 134217728;  // 128 MiB
 inline constexpr qv::u32 max_dirs = 300000;
 inline constexpr qv::u32 max_text_bytes = 0x100000;  // UTF-8 bytes of one path or name
 inline constexpr qv::u32 max_varint_bytes = 5;
+// An entry record's bytes besides its name: dir_id (4), name_length (4), is_folder (1) and
+// time_binary (8).
+inline constexpr qv::usize entry_fixed_bytes = 4 + 4 + 1 + 8;
+
 // Counts are written as u32 but must leave bit 31 clear.
 inline constexpr qv::u32 count_limit = 0x80000000u;
 
