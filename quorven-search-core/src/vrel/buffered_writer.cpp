@@ -11,7 +11,7 @@ using qv::u8;
 using qv::usize;
 
 u32 buffered_writer::start() {
-    if (!buffer_.reserve_exact(2 * buffer_bytes)) {
+    if (!buffer_.reserve_exact(block_bytes + buffer_bytes)) {
         return status_out_of_memory;
     }
     return status_ok;
@@ -19,28 +19,27 @@ u32 buffered_writer::start() {
 
 namespace {
 
-constexpr u64 writeback_bytes = u64{16} * buffer_bytes;  // 1 MiB
+constexpr u64 flush_ahead_bytes = u64{4} * block_bytes;  // 1 MiB
 
 }  // namespace
 
 u32 buffered_writer::write_block() {
-    u32 status = file::write_all(file_, buffer(), buffer_bytes);
-    used_ -= buffer_bytes;
-    __builtin_memmove(buffer(), buffer() + buffer_bytes, used_);
-    written_ += buffer_bytes;
-    if (status == status_ok && written_ % writeback_bytes == 0) {
-        file::start_writeback(file_, written_ - writeback_bytes, writeback_bytes);
+    u32 status = file::write_all(file_, buffer(), block_bytes);
+    used_ -= block_bytes;
+    __builtin_memmove(buffer(), buffer() + block_bytes, used_);
+    written_ += block_bytes;
+    if (status == status_ok && written_ % flush_ahead_bytes == 0) {
+        ahead_.start(written_);
     }
     return status;
 }
 
 u32 buffered_writer::drain() {
-    if (used_ == 0) {
-        return status_ok;
-    }
     usize count = used_;
     used_ = 0;
-    return file::write_all(file_, buffer(), count);
+    u32 status = count == 0 ? status_ok : file::write_all(file_, buffer(), count);
+    u32 flushed = ahead_.finish();
+    return status != status_ok ? status : flushed;
 }
 
 u32 buffered_writer::reserve_scratch(usize count, u8** room) {
@@ -59,7 +58,7 @@ u32 buffered_writer::commit_scratch(usize count) {
         qv::mem_copy(buffer() + used_, scratch_.data() + done, piece);
         used_ += piece;
         done += piece;
-        if (used_ >= buffer_bytes) {
+        if (used_ >= block_bytes) {
             if (u32 status = write_block()) {
                 return status;
             }

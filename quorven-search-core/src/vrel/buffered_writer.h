@@ -1,9 +1,10 @@
-// Writing an index file through 64 KiB blocks: fields are encoded into a buffer that holds one
+// Writing an index file through 256 KiB blocks: fields are encoded into a buffer that holds one
 // block and room for one more field or text, and each block is written as soon as it is full,
-// so that every write but the last covers exactly the 64 KiB at its own 64 KiB boundary of the
-// file (a write that splits pages of the file costs its flush to disk far more). Every
-// `writeback_bytes` written, the system is asked to start writing them to the disk, so that the
-// final flush waits only for the last of them.
+// so that every write but the last covers exactly the block at its own block boundary of the
+// file (a write that splits pages of the file costs its flush to disk far more; fewer, larger
+// writes cost the system less). Every `flush_ahead_bytes` written, the system is asked to take
+// what has been written to the disk while the rest is produced (file::flush_ahead), so that the
+// final flush waits only for the last of it.
 #pragma once
 
 #include "lib/status.h"
@@ -15,9 +16,13 @@
 
 namespace quorven::search_core::vrel {
 
+// What each write gives the file. Past the block the buffer has room for one field or text of
+// up to buffer_bytes, the file format's own buffer size.
+inline constexpr qv::usize block_bytes = 4 * buffer_bytes;
+
 class buffered_writer {
   public:
-    explicit buffered_writer(const file::file_handle& file) : file_(file) {}
+    explicit buffered_writer(const file::file_handle& file) : file_(file), ahead_(file) {}
 
     // The buffer itself; out_of_memory when it cannot be allocated.
     qv::u32 start();
@@ -34,8 +39,8 @@ class buffered_writer {
     static qv::usize varint_length(qv::u32 value);
 
     // Room for `count` bytes, written by the caller and then committed; for runs longer than
-    // a block, a scratch array that commit passes through the blocks. Room in the buffer (less
-    // than a block is held, and it holds two) is given inline.
+    // buffer_bytes, a scratch array that commit passes through the blocks. Room in the buffer
+    // (less than a block is held, and it holds buffer_bytes more) is given inline.
     qv::u32 reserve(qv::usize count, qv::u8** room) {
         if (count > buffer_bytes) {
             return reserve_scratch(count, room);
@@ -50,10 +55,11 @@ class buffered_writer {
         }
         QV_CHECK(count <= buffer_bytes);
         used_ += count;
-        return used_ < buffer_bytes ? status_ok : write_block();
+        return used_ < block_bytes ? status_ok : write_block();
     }
 
-    // Writes out whatever the buffer still holds, the last block.
+    // Writes out whatever the buffer still holds, the last block, and waits for the flushes
+    // started on the way: io_error if one of them failed.
     qv::u32 drain();
 
   private:
@@ -63,7 +69,7 @@ class buffered_writer {
         static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
         __builtin_memcpy(buffer() + used_, &value, sizeof value);
         used_ += sizeof(T);
-        return used_ < buffer_bytes ? status_ok : write_block();
+        return used_ < block_bytes ? status_ok : write_block();
     }
 
     // Writes the full block at the front and moves what follows it to the front.
@@ -74,9 +80,10 @@ class buffered_writer {
     qv::u8* buffer() { return buffer_.data(); }
 
     const file::file_handle& file_;
+    file::flush_ahead ahead_;
     qv::array<qv::u8> buffer_;
     qv::array<qv::u8> scratch_;
-    qv::usize used_ = 0;   // below buffer_bytes between calls
+    qv::usize used_ = 0;   // below block_bytes between calls
     qv::u64 written_ = 0;  // bytes written to the file
     bool in_scratch_ = false;
 };

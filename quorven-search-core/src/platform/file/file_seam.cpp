@@ -10,6 +10,7 @@ qv::u64 attempts = 0;
 poll_observer observer_fn = nullptr;
 void* observer_context = nullptr;
 qv::u64 polls = 0;
+bool flushes_ahead_fail = false;
 
 }  // namespace
 
@@ -20,6 +21,14 @@ void fail_nth(qv::u64 k) noexcept {
 
 qv::u64 operations() noexcept {
     return __atomic_load_n(&attempts, __ATOMIC_RELAXED);
+}
+
+void fail_flushes_ahead(bool fail) noexcept {
+    __atomic_store_n(&flushes_ahead_fail, fail, __ATOMIC_RELAXED);
+}
+
+bool flush_ahead_fails() noexcept {
+    return __atomic_load_n(&flushes_ahead_fail, __ATOMIC_RELAXED);
 }
 
 void observe_polls(poll_observer observer, void* context) noexcept {

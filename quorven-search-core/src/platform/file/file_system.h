@@ -52,10 +52,36 @@ qv::u32 read(const file_handle& file, qv::u8* into, qv::usize count, qv::usize* 
 qv::u32 write_all(const file_handle& file, const qv::u8* from, qv::usize count);
 // Forces the file's data to the disk.
 qv::u32 flush_to_disk(const file_handle& file);
-// Asks the system to start writing `count` bytes from `offset` to the disk now, without waiting,
-// so that the disk works while the rest of the file is produced and flush_to_disk has less left
-// to wait for. A hint: where the system has no such call, or it fails, nothing changes.
-void start_writeback(const file_handle& file, qv::u64 offset, qv::u64 count);
+// Flushes of a file while it is still being written. Each one forces everything written so far
+// to the disk while the caller goes on, so that the final flush_to_disk waits only for what
+// came after the last of them: a flush costs about as long as the data it finds unflushed, and
+// here that time overlaps with producing the rest. On POSIX a thread of the owner's runs them;
+// Windows has none. Going out of scope waits for them as finish does.
+class flush_ahead {
+  public:
+    explicit flush_ahead(const file_handle& file);
+    ~flush_ahead();
+    flush_ahead(const flush_ahead&) = delete;
+    flush_ahead& operator=(const flush_ahead&) = delete;
+
+    // Asks for the `written` bytes written so far to go to the disk: a flush that begins once
+    // the last one has ended or, where no thread can be had, a start of their writing out on
+    // Linux. A hint: nothing fails.
+    void start(qv::u64 written);
+    // Waits until every flush asked for has run; io_error when any of them failed. The system
+    // reports a failed flush once, to whichever flush comes first, so the final one may not.
+    qv::u32 finish();
+
+    struct flusher;  // the thread and what it shares with the owner
+
+  private:
+    // Windows, which starts nothing, uses none of these.
+    [[maybe_unused]] const file_handle& file_;
+    qv::owned<flusher> flusher_;
+    [[maybe_unused]] bool refused_ = false;  // no thread could be had
+    [[maybe_unused]] qv::u64 sent_ = 0;      // bytes whose writing out was started without one
+};
+
 // Renames `from` over `to`, replacing it, and makes the rename durable before returning. On
 // POSIX the directory is synced after the rename, so a failure there leaves the new file in
 // place.

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -254,15 +256,112 @@ u32 flush_to_disk(const file_handle& file) {
     return rc == 0 ? status_ok : status_io_error;
 }
 
-void start_writeback(const file_handle& file, u64 offset, u64 count) {
+// The flushing thread asks only for the descriptor, which its owner keeps open until the
+// thread has been joined. It takes no signal of the host's: they all stay blocked in it.
+struct flush_ahead::flusher {
+    explicit flusher(int file) : fd(file) {}
+    flusher(const flusher&) = delete;
+    flusher& operator=(const flusher&) = delete;
+    ~flusher() {
+        stop();
+        ::pthread_cond_destroy(&wake);
+        ::pthread_mutex_destroy(&lock);
+    }
+
+    bool begin() {
+        sigset_t all;
+        sigset_t before;
+        ::sigfillset(&all);
+        ::pthread_sigmask(SIG_SETMASK, &all, &before);
+        running = ::pthread_create(&thread, nullptr, &flusher::run, this) == 0;
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        return running;
+    }
+
+    void ask() {
+        ::pthread_mutex_lock(&lock);
+        wanted = true;
+        ::pthread_cond_signal(&wake);
+        ::pthread_mutex_unlock(&lock);
+    }
+
+    // Ends the thread once the flushes asked for have run; whether any of them failed.
+    bool stop() {
+        if (running) {
+            ::pthread_mutex_lock(&lock);
+            ending = true;
+            ::pthread_cond_signal(&wake);
+            ::pthread_mutex_unlock(&lock);
+            ::pthread_join(thread, nullptr);
+            running = false;
+        }
+        return failed;
+    }
+
+    static void* run(void* self) {
+        static_cast<flusher*>(self)->serve();
+        return nullptr;
+    }
+
+    void serve() {
+        ::pthread_mutex_lock(&lock);
+        for (;;) {
+            while (!wanted && !ending) {
+                ::pthread_cond_wait(&wake, &lock);
+            }
+            // A flush asked for still runs at the end, so that every one asked for has run.
+            if (!wanted) {
+                break;
+            }
+            wanted = false;
+            ::pthread_mutex_unlock(&lock);
+            bool flushed = !file_seam::flush_ahead_fails();
+            while (flushed && ::fdatasync(fd) != 0) {
+                flushed = errno == EINTR;  // an interrupted flush is tried again
+            }
+            ::pthread_mutex_lock(&lock);
+            failed = failed || !flushed;
+        }
+        ::pthread_mutex_unlock(&lock);
+    }
+
+    const int fd;
+    pthread_t thread = {};
+    bool running = false;  // the thread exists and has not been joined
+    pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
+    pthread_cond_t wake = PTHREAD_COND_INITIALIZER;
+    bool wanted = false;  // a flush asked for and not yet begun
+    bool ending = false;
+    bool failed = false;
+};
+
+flush_ahead::flush_ahead(const file_handle& file) : file_(file) {}
+
+flush_ahead::~flush_ahead() = default;
+
+void flush_ahead::start(u64 written) {
+    if (!flusher_ && !refused_) {
+        flusher_ = qv::make_owned<flusher>(as_fd(file_));
+        if (flusher_ && !flusher_->begin()) {
+            flusher_.reset();
+        }
+        refused_ = !flusher_;
+    }
+    if (flusher_) {
+        flusher_->ask();
+        return;
+    }
 #if defined(__linux__)
-    (void)::sync_file_range(as_fd(file), static_cast<off_t>(offset), static_cast<off_t>(count),
-                            SYNC_FILE_RANGE_WRITE);
-#else
-    (void)file;
-    (void)offset;
-    (void)count;
+    (void)::sync_file_range(as_fd(file_), static_cast<off_t>(sent_),
+                            static_cast<off_t>(written - sent_), SYNC_FILE_RANGE_WRITE);
 #endif
+    sent_ = written;
+}
+
+u32 flush_ahead::finish() {
+    bool failed = flusher_ && flusher_->stop();
+    flusher_.reset();
+    return file_seam::operation_fails() || failed ? status_io_error : status_ok;
 }
 
 u32 replace(const native_path& from, const native_path& to) {

@@ -225,7 +225,18 @@ u32 flush_to_disk(const file_handle& file) {
 
 // Windows writes a file's cached data out by itself; FlushFileBuffers is the only call that
 // waits for it.
-void start_writeback(const file_handle&, u64, u64) {}
+// FlushFileBuffers does all the flushing here; no flush is started ahead of it.
+struct flush_ahead::flusher {};
+
+flush_ahead::flush_ahead(const file_handle& file) : file_(file) {}
+
+flush_ahead::~flush_ahead() = default;
+
+void flush_ahead::start(u64) {}
+
+u32 flush_ahead::finish() {
+    return file_seam::operation_fails() ? status_io_error : status_ok;
+}
 
 u32 replace(const native_path& from, const native_path& to) {
     if (file_seam::operation_fails() || !MoveFileExW(from.c_str(), to.c_str(), replace_flags)) {
