@@ -249,6 +249,11 @@ inline bool decode_utf8_into(const qv::u8* bytes, qv::u32 count, qv::u16* out, b
            decode_utf8_each(bytes, count, out, padded, units);
 }
 
+// The lanes of a block of units that lie inside a text of which `left` units remain.
+inline qv::u32 lanes_inside(qv::u32 left) {
+    return left >= unit_vector_lanes ? 0xFF : (1u << left) - 1;
+}
+
 // Narrows the leading ASCII units into `out`, eight at a time; returns how many. Eight are
 // narrowed even when one of them is not ASCII (the bytes from there on are garbage that the
 // caller overwrites), and with `padded` the last partial eight too (encode_utf8_into).
@@ -264,7 +269,7 @@ inline qv::u32 narrow_ascii_run(const qv::u16* units, qv::u32 count, qv::u8* out
         qv::u32 faults = lane_bits(at_least(lanes, 0x80));
         if (left < unit_vector_lanes) {
             // Lanes past the text's end do not count.
-            faults &= (1u << left) - 1;
+            faults &= lanes_inside(left);
         }
         if (faults != 0) {
             return i + static_cast<qv::u32>(__builtin_ctz(faults));
@@ -334,15 +339,17 @@ inline constexpr nibble_spread nibble_spread_table = [] {
 // Encodes a text without surrogates eight units at a time, whatever their mix of one, two and
 // three bytes: each lane's bytes are formed side by side as one 32-bit word, and the words are
 // then written one after another, each overlapping the last's unused bytes, so that nothing
-// branches on where a script changes. Eight units of two bytes each are written at once. Reads
-// up to transcode_padding units past the text and writes up to as many bytes past its encoded
-// ones. False for a text with a surrogate, which it leaves to the caller.
-inline bool encode_utf8_blocks(const qv::u16* units, qv::u32 count, qv::u8* out, qv::u64* bytes) {
+// branches on where a script changes; only eight ASCII units go another way. Reads up to
+// transcode_padding units past the text and writes up to as many bytes past its encoded ones.
+// False for a text with a surrogate, which it leaves to the caller. Inline in its one caller:
+// a call costs a save about as much as the encoding of a short name.
+[[gnu::always_inline]] inline bool encode_utf8_blocks(const qv::u16* units, qv::u32 count,
+                                                      qv::u8* out, qv::u64* bytes) {
     const unit_vector low_six = splat_unit(0x3F);
     qv::u64 o = 0;
     for (qv::u32 i = 0; i < count; i += unit_vector_lanes) {
         qv::u32 left = count - i;
-        qv::u32 inside = left >= unit_vector_lanes ? 0xFF : (1u << left) - 1;
+        qv::u32 inside = lanes_inside(left);
         unit_vector unit = load_units(units + i);
         unit_vector two_or_more = at_least(unit, 0x80);
         qv::u32 longer = lane_bits(two_or_more) & inside;
@@ -368,14 +375,6 @@ inline bool encode_utf8_blocks(const qv::u16* units, qv::u32 count, qv::u8* out,
                      shift_units_left<8>(and_units(shift_units_right<6>(unit), low_six)));
         unit_vector low =
             select_units(two_or_more, select_units(three, three_first, two_first), unit);
-        if (longer == 0xFF && longest == 0) {
-            // Eight units of two bytes: their low halves are the sixteen bytes in order.
-            qv::u16 pairs[unit_vector_lanes];
-            store_units(pairs, low);
-            __builtin_memcpy(out + o, pairs, sizeof pairs);
-            o += 2 * unit_vector_lanes;
-            continue;
-        }
         unit_vector high = or_units(splat_unit(0x80), last_bits);
         // One byte for each unit of the text, one more from U+0080 and another from U+0800 on.
         qv::u32 lengths = nibble_spread_table.of[inside] + nibble_spread_table.of[longer] +
@@ -411,7 +410,11 @@ inline bool encode_utf8_blocks(const qv::u16* units, qv::u32 count, qv::u8* out,
 inline bool encode_utf8_into(const qv::u16* units, qv::u32 count, qv::u8* out, bool padded,
                              qv::u64* bytes) {
     static_assert(transcode_padding >= 4 * unit_vector_lanes);
-    if (padded && count <= 4 * unit_vector_lanes && narrow_short_ascii(units, count, out)) {
+    // Only a text whose first eight units are ASCII is tried as a short ASCII one: a text of
+    // another script would pay for the attempt and the block encoder's work both.
+    if (padded && count <= 4 * unit_vector_lanes &&
+        (lane_bits(at_least(load_units(units), 0x80)) & lanes_inside(count)) == 0 &&
+        narrow_short_ascii(units, count, out)) {
         *bytes = count;
         return true;
     }
