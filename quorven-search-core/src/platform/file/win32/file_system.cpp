@@ -223,9 +223,8 @@ u32 flush_to_disk(const file_handle& file) {
     return status_ok;
 }
 
-// Windows writes a file's cached data out by itself; FlushFileBuffers is the only call that
-// waits for it.
-// FlushFileBuffers does all the flushing here; no flush is started ahead of it.
+// Windows writes a file's cached data out by itself, and FlushFileBuffers is the only call that
+// waits for it: no flush is started ahead of the last one.
 struct flush_ahead::flusher {};
 
 flush_ahead::flush_ahead(const file_handle& file) : file_(file) {}
