@@ -74,13 +74,9 @@ TEST_P(VrelFaults, EachFileOperationOfASaveFailingInTurn) {
 }
 
 // The system reports a failed flush only once, to whichever flush comes first: one that ran
-// ahead of the last must fail the save too. Only a large save on POSIX has such flushes.
+// ahead of the last must fail the save too. Only a save of more than a MiB has such flushes.
 TEST_P(VrelFaults, AFailedFlushAheadFailsTheSave) {
-#if defined(_WIN32)
-    const bool flushes_ahead = false;
-#else
     const bool flushes_ahead = GetParam();
-#endif
     store s(sealed_store(entries()));
     ASSERT_TRUE(host::write_file(target_, old_));
     seam::fail_flushes_ahead(true);
