@@ -402,25 +402,11 @@ inline constexpr nibble_spread nibble_spread_table = [] {
     return true;
 }
 
-// Encodes `count` units of UTF-16 as UTF-8 into `out`, which has room for 3 bytes a unit (the
-// most any unit takes). Gives the number of bytes, or false at an unpaired surrogate. With
-// `padded`, the transcode_padding units after the text may be read and as many bytes after its
-// encoded bytes written: short ASCII texts then go without a loop, and texts without
-// surrogates eight units at a time.
-inline bool encode_utf8_into(const qv::u16* units, qv::u32 count, qv::u8* out, bool padded,
-                             qv::u64* bytes) {
-    static_assert(transcode_padding >= 4 * unit_vector_lanes);
-    // Only a text whose first eight units are ASCII is tried as a short ASCII one: a text of
-    // another script would pay for the attempt and the block encoder's work both.
-    if (padded && count <= 4 * unit_vector_lanes &&
-        (lane_bits(at_least(load_units(units), 0x80)) & lanes_inside(count)) == 0 &&
-        narrow_short_ascii(units, count, out)) {
-        *bytes = count;
-        return true;
-    }
-    if (padded && encode_utf8_blocks(units, count, out, bytes)) {
-        return true;
-    }
+// Encodes `count` units of UTF-16 as UTF-8 into `out` one sequence at a time, with runs of
+// ASCII and of two-byte units taken several at once; the way for texts with surrogates, and for
+// texts that may not be read or written past. `padded` as for encode_utf8_into.
+[[gnu::noinline]] inline bool encode_utf8_each(const qv::u16* units, qv::u32 count, qv::u8* out,
+                                               bool padded, qv::u64* bytes) {
     qv::u32 i = 0;
     qv::u64 o = 0;
     while (i < count) {
@@ -462,6 +448,27 @@ inline bool encode_utf8_into(const qv::u16* units, qv::u32 count, qv::u8* out, b
     }
     *bytes = o;
     return true;
+}
+
+// Encodes `count` units of UTF-16 as UTF-8 into `out`, which has room for 3 bytes a unit (the
+// most any unit takes). Gives the number of bytes, or false at an unpaired surrogate. With
+// `padded`, the transcode_padding units after the text may be read and as many bytes after its
+// encoded bytes written: short ASCII texts then go without a loop, and texts without
+// surrogates eight units at a time. Inline in its callers for the same reason as the block
+// encoder; only texts with surrogates, or that may not be read past, leave them.
+[[gnu::always_inline]] inline bool encode_utf8_into(const qv::u16* units, qv::u32 count,
+                                                    qv::u8* out, bool padded, qv::u64* bytes) {
+    static_assert(transcode_padding >= 4 * unit_vector_lanes);
+    // Only a text whose first eight units are ASCII is tried as a short ASCII one: a text of
+    // another script would pay for the attempt and the block encoder's work both.
+    if (padded && count <= 4 * unit_vector_lanes &&
+        (lane_bits(at_least(load_units(units), 0x80)) & lanes_inside(count)) == 0 &&
+        narrow_short_ascii(units, count, out)) {
+        *bytes = count;
+        return true;
+    }
+    return (padded && encode_utf8_blocks(units, count, out, bytes)) ||
+           encode_utf8_each(units, count, out, padded, bytes);
 }
 
 }  // namespace QUORVEN_UNIT_VECTOR_NAMESPACE
