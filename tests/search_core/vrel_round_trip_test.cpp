@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <utility>
 
 #include "mutation_fixture.h"
 #include "vrel_fixture.h"
@@ -237,20 +239,45 @@ TEST(VrelRoundTrip, SaveReplacesAnExistingTargetAndEmptiesALeftoverTempFile) {
     EXPECT_FALSE(host::exists(dir.file(u"t")));
 }
 
+// A store whose file fills many of the writer's blocks, and more than a MiB (so that flushes
+// run ahead of the last one), comes back whole, and its file is byte for byte the layout:
+// records of every length fall across the blocks' ends at every offset.
 TEST(VrelRoundTrip, LargeStoreRoundTripsAcrossManyBuffers) {
     host::temp_dir dir;
     std::vector<entry> entries;
-    for (uint32_t i = 0; i < 20000; ++i) {
+    std::map<std::u16string, uint32_t> dir_ids;  // numbered by first use, as the file does
+    std::vector<std::string> dir_texts;
+    std::vector<std::pair<uint32_t, std::string>> names;
+    for (uint32_t i = 0; i < 40000; ++i) {
         std::u16string d = u"C:\\dir" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
                            (i % 3 == 0 ? u"\u00FC" : u"");
-        std::u16string n = u"file-" + std::u16string(i % 40, u'x') + u"-\u0416";
+        std::u16string n =
+            u"file-" + std::u16string(i % 40, u'x') + (i % 7 == 0 ? u"-\u6570" : u"-\u0416");
         entries.push_back({d, n, i, i % 2});
+        auto [at, added] = dir_ids.emplace(d, static_cast<uint32_t>(dir_texts.size()));
+        if (added) {
+            dir_texts.push_back("C:\\dir" + std::string(1, static_cast<char>('A' + i % 26)) +
+                                (i % 3 == 0 ? "\xC3\xBC" : ""));
+        }
+        names.emplace_back(at->second, "file-" + std::string(i % 40, 'x') +
+                                           (i % 7 == 0 ? "-\xE6\x95\xB0" : "-\xD0\x96"));
     }
     store s(sealed_store(entries));
     saved r = save_and_open(s, dir);
     store loaded(QUORVEN_SC_HANDLE_FROM_U64(r.open.handle));
     EXPECT_EQ(copied_entries(loaded), copied_entries(s));
-    EXPECT_GT(r.save.file_size, 4u * 65536u);
+
+    file_builder expected;
+    expected.header(static_cast<uint32_t>(dir_texts.size()), r.save.saved_at);
+    for (const std::string& text : dir_texts) {
+        expected.dir(text);
+    }
+    expected.u32(static_cast<uint32_t>(names.size()));
+    for (uint32_t i = 0; i < names.size(); ++i) {
+        expected.entry(names[i].first, names[i].second, static_cast<uint8_t>(i % 2), utc(i));
+    }
+    EXPECT_GT(expected.bytes().size(), 1u << 20);
+    EXPECT_EQ(*host::read_file(dir.file(u"index.vrel")), expected.bytes());
 }
 
 }  // namespace
