@@ -9,6 +9,7 @@
 // query of single-unit code points), else through units_equal_ci.
 #pragma once
 
+#include "lib/bmp_uppers.h"
 #include "lib/text.h"
 #include "lib/unit_vector.h"
 #include "platform/icu/icu_case.h"
@@ -56,12 +57,16 @@ struct unit_gate {
     static void build(const qv::u16* units, qv::u32 count, bool find_partners, unit_gate* gates) {
         partner_count partners[max_gated];
         bool any_partners = false;
+        const qv::u16* uppers = nullptr;
         for (qv::u32 i = 0; i < count; ++i) {
             qv::u16 unit = units[i];
             gates[i] = unit < 0x80 ? for_ascii(unit) : unit_gate{};
             partners[i].target = 0;
             if (find_partners && unit >= 0x80 && (unit < 0xD800 || unit > 0xDFFF)) {
-                partners[i] = {one_unit_upper(unit), 0, 0};
+                if (!any_partners) {
+                    uppers = bmp_uppers();
+                }
+                partners[i] = {one_unit_upper(unit, uppers), 0, 0};
                 gates[i].fold = 0;
                 any_partners = true;
             }
@@ -71,7 +76,7 @@ struct unit_gate {
                 v = 0xDFFF;
                 continue;
             }
-            const qv::u32 upper = one_unit_upper(v);
+            const qv::u32 upper = one_unit_upper(v, uppers);
             for (qv::u32 i = 0; i < count; ++i) {
                 if (partners[i].target == upper && v != units[i]) {
                     gates[i].add_partner(static_cast<qv::u16>(v), units[i], partners[i]);
@@ -120,8 +125,12 @@ struct unit_gate {
 
     // What units_equal_ci compares two different non-ASCII one-unit code points by: ICU's
     // upper-case mapping where it keeps the width of one unit, else the unit itself. Asked
-    // once per unit value, so all the gates of a query cost one pass over the BMP.
-    static qv::u32 one_unit_upper(qv::u32 unit) {
+    // once per unit value, so all the gates of a query cost one pass over the BMP: through the
+    // process's table (bmp_uppers) once it is built, else of ICU itself.
+    static qv::u32 one_unit_upper(qv::u32 unit, const qv::u16* uppers) {
+        if (uppers != nullptr) {
+            return uppers[unit];
+        }
         qv::u32 mapped = upper_case_of(unit);
         return mapped < 0x10000 ? mapped : unit;
     }

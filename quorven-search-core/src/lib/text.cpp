@@ -1,5 +1,6 @@
 #include "lib/text.h"
 
+#include "lib/bmp_uppers.h"
 #include "platform/icu/icu_case.h"
 #include "qv/fatal.h"
 #include "qv/memory.h"
@@ -36,8 +37,12 @@ constexpr u32 ascii_upper(u32 c) {
     return (c >= 0x61 && c <= 0x7A) ? c & ~0x20u : c;
 }
 
-// ICU's mapping, kept only when it is a scalar value of the same UTF-16 width.
+// ICU's mapping, kept only when it is a scalar value of the same UTF-16 width; from the
+// process's table of the BMP's mappings once a query has built it.
 inline u32 non_ascii_upper(u32 c) {
+    if (const u16* uppers = c < 0x10000 ? bmp_uppers_if_built() : nullptr) {
+        return uppers[c];
+    }
     u32 mapped = upper_case_of(c);
     if (mapped > 0x10FFFF || (mapped < 0x10000) != (c < 0x10000)) {
         return c;
