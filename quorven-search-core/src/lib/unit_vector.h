@@ -104,9 +104,6 @@ template <int bits>
 inline unit_vector shift_units_right(unit_vector a) {
     return vshrq_n_u16(a, bits);
 }
-inline unit_vector add_units(unit_vector a, unit_vector b) {
-    return vaddq_u16(a, b);
-}
 // Lanes 0 to 3 (low) or 4 to 7 (high) of `a` and `b` interleaved: a0 b0 a1 b1 ...; read as
 // 32-bit words, each word is a lane of `a` with the same lane of `b` above it.
 inline unit_vector interleave_low(unit_vector a, unit_vector b) {
@@ -230,9 +227,6 @@ template <int bits>
 inline unit_vector shift_units_right(unit_vector a) {
     return _mm_srli_epi16(a, bits);
 }
-inline unit_vector add_units(unit_vector a, unit_vector b) {
-    return _mm_add_epi16(a, b);
-}
 inline unit_vector interleave_low(unit_vector a, unit_vector b) {
     return _mm_unpacklo_epi16(a, b);
 }
@@ -272,14 +266,15 @@ inline qv::u32 byte_bits(byte_vector mask) {
 inline qv::u32 high_byte_bits(byte_vector bytes) {
     return static_cast<qv::u32>(_mm_movemask_epi8(bytes));
 }
+// Bytes and units are the same register here: the same instructions serve both.
 inline byte_vector and_bytes(byte_vector a, byte_vector b) {
-    return _mm_and_si128(a, b);
+    return and_units(a, b);
 }
 inline byte_vector or_bytes(byte_vector a, byte_vector b) {
-    return _mm_or_si128(a, b);
+    return or_units(a, b);
 }
 inline byte_vector select_bytes(byte_vector mask, byte_vector a, byte_vector b) {
-    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+    return select_units(mask, a, b);
 }
 // No byte shifts: a shift of the 16-bit lanes, less the bits it moved across a byte's edge.
 template <int bits>
@@ -394,9 +389,6 @@ inline unit_vector shift_units_left(unit_vector a) {
 template <int bits>
 inline unit_vector shift_units_right(unit_vector a) {
     return each_lane(a, a, [](qv::u16 x, qv::u16) { return x >> bits; });
-}
-inline unit_vector add_units(unit_vector a, unit_vector b) {
-    return each_lane(a, b, [](qv::u16 x, qv::u16 y) { return x + y; });
 }
 inline unit_vector interleave_low(unit_vector a, unit_vector b) {
     unit_vector r;

@@ -21,6 +21,13 @@ inline constexpr qv::u32 transcode_padding = 32;
 // its bits 8k to 8k + 7.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
 
+// The lanes of a block of `lanes` (bytes or units) that lie inside a text of which `left`
+// remain: bit k for lane k.
+template <qv::u32 lanes>
+inline qv::u32 lanes_inside(qv::u32 left) {
+    return (1u << (left < lanes ? left : lanes)) - 1;
+}
+
 // Widens the leading ASCII bytes into `out`, eight at a time; returns how many. Eight are
 // widened even when one of them is not ASCII (the units from there on are garbage that the
 // caller overwrites), and with `padded` the last partial eight too (decode_utf8_into).
@@ -106,7 +113,7 @@ template <typename Marks>
     qv::u32 claimed_ahead = 0;
     for (qv::u32 i = 0; i < count; i += byte_vector_lanes) {
         qv::u32 left = count - i;
-        qv::u32 inside = left >= byte_vector_lanes ? 0xFFFF : (1u << left) - 1;
+        qv::u32 inside = lanes_inside<byte_vector_lanes>(left);
         const qv::u8* block = bytes + i;
         byte_vector first = load_bytes(block);
         qv::u32 non_ascii = high_byte_bits(first) & inside;
@@ -249,11 +256,6 @@ inline bool decode_utf8_into(const qv::u8* bytes, qv::u32 count, qv::u16* out, b
            decode_utf8_each(bytes, count, out, padded, units);
 }
 
-// The lanes of a block of units that lie inside a text of which `left` units remain.
-inline qv::u32 lanes_inside(qv::u32 left) {
-    return left >= unit_vector_lanes ? 0xFF : (1u << left) - 1;
-}
-
 // Narrows the leading ASCII units into `out`, eight at a time; returns how many. Eight are
 // narrowed even when one of them is not ASCII (the bytes from there on are garbage that the
 // caller overwrites), and with `padded` the last partial eight too (encode_utf8_into).
@@ -269,7 +271,7 @@ inline qv::u32 narrow_ascii_run(const qv::u16* units, qv::u32 count, qv::u8* out
         qv::u32 faults = lane_bits(at_least(lanes, 0x80));
         if (left < unit_vector_lanes) {
             // Lanes past the text's end do not count.
-            faults &= lanes_inside(left);
+            faults &= lanes_inside<unit_vector_lanes>(left);
         }
         if (faults != 0) {
             return i + static_cast<qv::u32>(__builtin_ctz(faults));
@@ -349,7 +351,7 @@ inline constexpr nibble_spread nibble_spread_table = [] {
     qv::u64 o = 0;
     for (qv::u32 i = 0; i < count; i += unit_vector_lanes) {
         qv::u32 left = count - i;
-        qv::u32 inside = lanes_inside(left);
+        qv::u32 inside = lanes_inside<unit_vector_lanes>(left);
         unit_vector unit = load_units(units + i);
         unit_vector two_or_more = at_least(unit, 0x80);
         qv::u32 longer = lane_bits(two_or_more) & inside;
@@ -462,7 +464,8 @@ inline constexpr nibble_spread nibble_spread_table = [] {
     // Only a text whose first eight units are ASCII is tried as a short ASCII one: a text of
     // another script would pay for the attempt and the block encoder's work both.
     if (padded && count <= 4 * unit_vector_lanes &&
-        (lane_bits(at_least(load_units(units), 0x80)) & lanes_inside(count)) == 0 &&
+        (lane_bits(at_least(load_units(units), 0x80)) & lanes_inside<unit_vector_lanes>(count)) ==
+            0 &&
         narrow_short_ascii(units, count, out)) {
         *bytes = count;
         return true;
